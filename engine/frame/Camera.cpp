@@ -1,0 +1,50 @@
+#include "engine/frame/Camera.h"
+
+#include "platform/gl/GL.h"
+
+namespace quarn {
+
+TQGLCamera::TQGLCamera(int width, int height, const Vec3& pos)
+    : position(pos), centreX(width / 2), centreY(height / 2) {}
+
+void TQGLCamera::ApplyView() const {
+    gluLookAt(position.x, position.y, position.z, double(position.x) + direction.x,
+              double(position.y) + direction.y, double(position.z) + direction.z, up.x, up.y, up.z);
+}
+
+void TQGLCamera::UpdateDirection() {
+    const Mat4 rx = MatrixRotX(static_cast<float>(pitch * kDegToRad));
+    const Mat4 ry = MatrixRotY(static_cast<float>(yaw * kDegToRad));
+    const Mat4 rz = MatrixRotZ(static_cast<float>(roll * kDegToRad));
+    const Mat4 m = MatrixMultiply(rx, MatrixMultiply(rz, ry));
+    direction = VectorTransformPoint(Vec3{-1.0f, 0.0f, 0.0f}, m);
+    // The point transform adds the fourth row, which is zero for rotations.
+}
+
+void TQGLCamera::MouseLook(int x, int y) {
+    if (x == centreX && y == centreY) return;
+    const float dx = static_cast<float>(centreX - x);
+    const float dy = static_cast<float>(centreY - y);
+    if (cursorWarp_) cursorWarp_(centreX, centreY);
+    yaw = static_cast<float>(yaw + dx * mouseSensitivity);
+    pitch = static_cast<float>(invertMouse ? pitch - dy * mouseSensitivity
+                                           : pitch + dy * mouseSensitivity);
+    if (pitch < -89.0f) pitch = -89.0f;
+    if (pitch > 89.0f) pitch = 89.0f;
+    UpdateDirection();
+}
+
+void TQGLCamera::Move(double amount) {
+    UpdateDirection();
+    position.x = static_cast<float>(position.x + direction.x * amount);
+    position.y = static_cast<float>(position.y + direction.y * amount);
+    position.z = static_cast<float>(position.z + direction.z * amount);
+}
+
+void TQGLCamera::Strafe(double amount) {
+    UpdateDirection();
+    position.x = static_cast<float>(position.x + direction.z * amount);
+    position.z = static_cast<float>(position.z - direction.x * amount);
+}
+
+} // namespace quarn

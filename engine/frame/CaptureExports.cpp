@@ -1,0 +1,34 @@
+// Screenshot exports: what the window shows (the last swapped frame) saved as 24-bit BMP.
+#include "engine/frame/EngineState.h"
+#include "engine/frame/RenderScreen.h"
+#include "engine/scene/BitmapFile.h"
+
+using namespace quarn;
+
+namespace {
+void CopyScreenPart(const char* fileName, int x, int y, int width, int height) {
+    TQGLWinDLLScreen& screen = RequireScreen();
+    if (!fileName) throw EngineError("No bitmap file name given");
+    std::vector<uint8_t> rgb(size_t(width > 0 ? width : 0) * size_t(height > 0 ? height : 0) * 3);
+    if (!screen.backend() || !screen.backend()->ReadFrontBuffer(x, y, width, height, rgb))
+        throw EngineError(std::string("Unable to read the window for ") + fileName);
+    SaveBitmapFile(fileName, width, height, rgb);
+}
+} // namespace
+
+extern "C" {
+
+QUARN_API void QUARN_CALL qglCopySceneScreenToBitmapFile(const char* FileName) {
+    GuardGLVoid([&] {
+        TQGLWinDLLScreen& s = RequireScreen();
+        CopyScreenPart(FileName, 0, 0, s.width, s.height);
+    });
+}
+
+QUARN_API void QUARN_CALL qglCopySceneScreenPartToBitmapFile(const char* FileName, int32_t X,
+                                                             int32_t Y, int32_t Width,
+                                                             int32_t Height) {
+    GuardGLVoid([&] { CopyScreenPart(FileName, X, Y, Width, Height); });
+}
+
+} // extern "C"

@@ -1,0 +1,68 @@
+// The library-global state every export reaches: the render screen, the quit request, the
+// host callback slots, the input state of the window procedure and the last error.
+#pragma once
+
+#include "common/EngineError.h"
+#include "common/ErrorGuard.h"
+#include "quarn/QuarnGL.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace quarn {
+
+class TQGLWinDLLScreen;
+class TQGLScene;
+
+struct HostCallbacks {
+    TQGLSceneProc onSceneInit = nullptr;
+    TQGLSceneProc onBeforeRender = nullptr;
+    TQGLSceneProc onAfterRender = nullptr;
+    TQGLKeyProc onKeyHeld = nullptr;
+    TQGLKeyProc onKeyUp = nullptr;
+    TQGLMouseMoveProc onMouseMove = nullptr;
+    TQGLMouseDownProc onMouseDown = nullptr;
+    TQGLMouseUpProc onMouseUp = nullptr;
+    TQGLMessageProc onMessage = nullptr;
+};
+
+struct InputState {
+    uint8_t sceneKeyStates[256] = {};
+    std::vector<int32_t> registeredSceneKeys;
+    int32_t cursorX = 0, cursorY = 0;
+    int32_t prevCursorX = 0, prevCursorY = 0;
+    float mouseDownX = 0, mouseDownY = 0;
+    int32_t mouseButton = -1;
+    bool reportMouseMove = true;
+
+    // Codes outside the table are never down.
+    bool IsKeyDown(int32_t key) const { return key >= 0 && key < 256 && sceneKeyStates[key] != 0; }
+};
+
+struct EngineState {
+    std::unique_ptr<TQGLWinDLLScreen> renderScreen;
+    bool quitRequested = false;
+    HostCallbacks callbacks;
+    InputState input;
+    LastError lastError;
+};
+
+EngineState& Engine();
+
+// The screen and scene, raising when the window has not been created yet.
+TQGLWinDLLScreen& RequireScreen();
+TQGLScene& RequireScene();
+
+// Stores the message as last error and sends it to the message channel with caption "Error".
+void ReportEngineError(const char* message);
+
+// Runs an export body through the library's guard.
+template <class R, class F> R GuardGL(R neutral, F&& body) noexcept {
+    return GuardedCall(Engine().lastError, &ReportEngineError, neutral, std::forward<F>(body));
+}
+template <class F> void GuardGLVoid(F&& body) noexcept {
+    GuardedVoid(Engine().lastError, &ReportEngineError, std::forward<F>(body));
+}
+
+} // namespace quarn

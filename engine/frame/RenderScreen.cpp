@@ -1,0 +1,138 @@
+#include "engine/frame/RenderScreen.h"
+
+#include "engine/frame/EngineState.h"
+#include "platform/gl/GL.h"
+#include "platform/window/MessageChannel.h"
+
+namespace quarn {
+
+namespace {
+constexpr const char* kErrorCaption = "Error";
+}
+
+TQGLWinDLLScreen::TQGLWinDLLScreen(int w, int h) : TQGLBaseScreen(w, h) {}
+
+TQGLWinDLLScreen::~TQGLWinDLLScreen() {
+    // The scene's GL objects died with their context; free them without touching GL.
+    gl::ScopedNullDispatch noGL;
+    scene.reset();
+    SetMessageBoxBackend(nullptr);
+}
+
+bool TQGLWinDLLScreen::SetMode(bool full, int depth) {
+    fullScreen = full;
+    pixelDepth = depth;
+    return true;
+}
+
+void TQGLWinDLLScreen::ApplyProjection(int w, int h, double farPlane) {
+    if (h == 0) h = 1;
+    glViewport(0, 0, w, h);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(w) / static_cast<double>(h), 1.0, farPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    width = w;
+    height = h;
+}
+
+void TQGLWinDLLScreen::Resize(int w, int h) {
+    ApplyProjection(w, h, 2000.0);
+}
+
+void TQGLWinDLLScreen::ResizeRenderWindow(int w, int h) {
+    ApplyProjection(w, h, 100.0);
+    if (scene) scene->camera.SetCentre(width / 2, height / 2);
+}
+
+void TQGLWinDLLScreen::CreateScene() {
+    scene = std::make_unique<TQGLScene>(width, height);
+    scene->deviceContext = backend_ ? backend_->DeviceContextHandle() : nullptr;
+    scene->InitGL();
+}
+
+void TQGLWinDLLScreen::Render() {
+    if (scene) scene->Render();
+}
+
+void TQGLWinDLLScreen::Fail(const char* text) {
+    if (creationError.empty()) creationError = text;
+    ShowMessage(kErrorCaption, text);
+}
+
+bool TQGLWinDLLScreen::CreateRenderWindow() {
+    creationError.clear();
+    glReady = false;
+    backend_ = CreateWindowBackend();
+    SetMessageBoxBackend(backend_.get());
+    if (!backend_->RegisterWindowClass()) {
+        Fail("Failed to register the window class!");
+        return false;
+    }
+    classRegistered_ = true;
+    if (fullScreen && !backend_->ChangeDisplayMode(width, height, pixelDepth)) {
+        ShowMessage(kErrorCaption, "Unable to switch to fullscreen!");
+        fullScreen = false;
+    }
+    if (fullScreen) backend_->ShowCursor(false);
+    const auto failAndTearDown = [&](const char* text) {
+        DestroyRenderWindow(fullScreen);
+        Fail(text);
+        return false;
+    };
+    WindowRequest request;
+    request.title = title;
+    request.width = width;
+    request.height = height;
+    request.colourBits = pixelDepth & 0xFF;
+    request.depthBits = 16;
+    request.fullScreen = fullScreen;
+    if (!backend_->CreateWindow(request)) return failAndTearDown("Unable to create window!");
+    if (!backend_->GetDeviceContext()) return failAndTearDown("Unable to get a device context!");
+    if (!backend_->ChoosePixelFormat(request.colourBits, 16))
+        return failAndTearDown("Unable to find a suitable pixel format");
+    if (!backend_->SetPixelFormat()) return failAndTearDown("Unable to set the pixel format");
+    if (!backend_->CreateContext())
+        return failAndTearDown("Unable to create an OpenGL rendering context");
+    if (!backend_->MakeCurrent())
+        return failAndTearDown("Unable to activate OpenGL rendering context");
+    std::string glError;
+    if (!backend_->LoadGL(glError)) return failAndTearDown(glError.c_str());
+    glReady = true;
+    backend_->StartTimer();
+    backend_->ShowWindow();
+    Resize(width, height);
+    InitRenderState();
+    return true;
+}
+
+void TQGLWinDLLScreen::DestroyRenderWindow(bool full) {
+    if (!backend_) return;
+    glReady = false;
+    if (full) {
+        backend_->RestoreDisplayMode();
+        backend_->ShowCursor(true);
+    }
+    if (!backend_->ReleaseCurrent()) ShowMessage(kErrorCaption, "Release of DC and RC failed!");
+    if (!backend_->DeleteContext())
+        ShowMessage(kErrorCaption, "Release of rendering context failed!");
+    if (!backend_->ReleaseDeviceContext())
+        ShowMessage(kErrorCaption, "Release of device context failed!");
+    if (!backend_->DestroyWindow()) ShowMessage(kErrorCaption, "Unable to destroy window!");
+    if (classRegistered_ && !backend_->UnregisterWindowClass())
+        ShowMessage(kErrorCaption, "Unable to unregister window class!");
+    classRegistered_ = false;
+}
+
+void TQGLWinDLLScreen::InitRenderState() {
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glShadeModel(GL_SMOOTH);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glEnable(GL_TEXTURE_2D);
+}
+
+} // namespace quarn

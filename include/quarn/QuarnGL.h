@@ -1,0 +1,170 @@
+/* QuarnGL.h - the rendering engine's exports. Valid C99 and C++.
+ *
+ * The host calls qglCreateSceneWindow, which opens the render window, creates the scene, calls
+ * OnSceneInit once and then runs the message-and-render loop on the calling thread until Escape
+ * or qglDestroySceneWindow. Every other export is called from inside the callbacks of that
+ * loop. Handles are the library's own objects, passed back unchanged. Strings passed in are
+ * copied; strings handed out stay valid until the value changes. No export raises: a failure
+ * is stored as the last error (qglGetLastError) and the export returns 0 / NULL / false. */
+#ifndef QUARN_GL_H
+#define QUARN_GL_H
+
+#include "QuarnExposedTypes.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Handles and callbacks -------------------------------------------------------------- */
+
+typedef void* TQGLHandle;
+
+typedef void(QUARN_CALL* TQGLSceneProc)(void);
+/* Key is a pointer into the engine's registered-key list; read the code through it. */
+typedef void(QUARN_CALL* TQGLKeyProc)(int32_t* Key);
+/* Cursor and previous cursor, screen coordinates. */
+typedef void(QUARN_CALL* TQGLMouseMoveProc)(float X, float Y, float PrevX, float PrevY);
+/* Button 1 left, 2 right, 3 middle; X, Y client coordinates; PrevX, PrevY screen coordinates. */
+typedef void(QUARN_CALL* TQGLMouseDownProc)(int32_t Button, float X, float Y, float PrevX,
+                                            float PrevY);
+/* The button last pressed: 1, 2 or 3; 0 after a completed click, -1 before any press. */
+typedef void(QUARN_CALL* TQGLMouseUpProc)(int32_t Button);
+/* Receives every text the engine would show in a message box. */
+typedef void(QUARN_CALL* TQGLMessageProc)(const char* Caption, const char* Text);
+
+/* ---- Virtual-key codes (Win32 values) --------------------------------------------------- */
+
+#define QGL_VK_BACK 8
+#define QGL_VK_TAB 9
+#define QGL_VK_RETURN 13
+#define QGL_VK_SHIFT 16
+#define QGL_VK_CONTROL 17
+#define QGL_VK_MENU 18
+#define QGL_VK_PAUSE 19
+#define QGL_VK_CAPITAL 20
+#define QGL_VK_ESCAPE 27
+#define QGL_VK_SPACE 32
+#define QGL_VK_PRIOR 33
+#define QGL_VK_NEXT 34
+#define QGL_VK_END 35
+#define QGL_VK_HOME 36
+#define QGL_VK_LEFT 37
+#define QGL_VK_UP 38
+#define QGL_VK_RIGHT 39
+#define QGL_VK_DOWN 40
+#define QGL_VK_INSERT 45
+#define QGL_VK_DELETE 46
+#define QGL_VK_0 48 /* '0'..'9' are 48..57 */
+#define QGL_VK_A 65 /* 'A'..'Z' are 65..90 */
+#define QGL_VK_D 68
+#define QGL_VK_S 83
+#define QGL_VK_W 87
+#define QGL_VK_NUMPAD0 96
+#define QGL_VK_MULTIPLY 106
+#define QGL_VK_ADD 107
+#define QGL_VK_SUBTRACT 109
+#define QGL_VK_DECIMAL 110
+#define QGL_VK_DIVIDE 111
+#define QGL_VK_F1 112 /* F1..F12 are 112..123 */
+#define QGL_VK_F12 123
+#define QGL_VK_NUMLOCK 144
+#define QGL_VK_SCROLL 145
+
+/* ---- Library frame ---------------------------------------------------------------------- */
+
+/* Opens a Width x Height window (PixelDepth colour bits, 16-bit depth buffer; FullScreen asks
+ * for a display-mode change and falls back to a window), creates the scene, calls OnSceneInit,
+ * then renders until Escape (returns 27), the close box or a quit message (returns 0), or
+ * qglDestroySceneWindow (returns the wParam of the last message handled, 0 if none). Returns -1
+ * when the window or GL context cannot be created or a frame fails (see qglGetLastError). A new
+ * call frees the previous screen and scene. */
+QUARN_API int32_t QUARN_CALL qglCreateSceneWindow(int32_t Width, int32_t Height, int32_t PixelDepth,
+                                                  TQUARNBool FullScreen, TQGLSceneProc OnSceneInit,
+                                                  TQGLSceneProc OnBeforeRender,
+                                                  TQGLSceneProc OnAfterRender);
+/* Ends the loop before its next iteration (after the current frame when called in a callback). */
+QUARN_API void QUARN_CALL qglDestroySceneWindow(void);
+/* Sets the receiver of message-box texts (NULL: modal box on screen, stderr when headless). */
+QUARN_API void QUARN_CALL qglSetMessageCallBack(TQGLMessageProc Callback);
+/* Module handle of the OpenGL library loaded at window creation; NULL before. */
+QUARN_API void* QUARN_CALL qglGetOpenGLLibHandle(void);
+/* The message of the most recent failure, or NULL when none since qglClearLastError. */
+QUARN_API const char* QUARN_CALL qglGetLastError(void);
+QUARN_API void QUARN_CALL qglClearLastError(void);
+
+/* ---- Window, input and timing ----------------------------------------------------------- */
+
+/* The caption shows Title + "   [N FPS]" from the next once-a-second tick on. */
+QUARN_API void QUARN_CALL qglSetSceneTitle(const char* Title);
+QUARN_API const char* QUARN_CALL qglGetSceneTitle(void);
+/* OnKeyHeld: every frame for each registered key that is down; OnKeyUp: on release of a
+ * registered key (first matching entry). */
+QUARN_API void QUARN_CALL qglSetSceneKeyCallbacks(TQGLKeyProc OnKeyHeld, TQGLKeyProc OnKeyUp);
+/* Appends Key to the registered keys (duplicates allowed). */
+QUARN_API void QUARN_CALL qglRegisterSceneKey(int32_t Key);
+/* Sets every registered entry equal to Key to 0; the list never shrinks. */
+QUARN_API void QUARN_CALL qglUnRegisterSceneKey(int32_t Key);
+QUARN_API void QUARN_CALL qglSetSceneMouseCallbacks(TQGLMouseMoveProc OnMouseMove,
+                                                    TQGLMouseDownProc OnMouseDown,
+                                                    TQGLMouseUpProc OnMouseUp);
+/* 1 while the key is down, else 0. */
+QUARN_API uint8_t QUARN_CALL qglGetSceneKeyState(uint8_t Key);
+QUARN_API void QUARN_CALL qglSetSceneKeyState(uint8_t Key, uint8_t State);
+/* Visible >= 1 shows the cursor (display count + 1), 0 hides it (count - 1). */
+QUARN_API void QUARN_CALL qglSetSceneCursorVisibility(uint8_t Visible);
+/* Moves the cursor (screen coordinates); the move message this causes is not reported. */
+QUARN_API void QUARN_CALL qglSetSceneMousePosition(int32_t X, int32_t Y);
+QUARN_API void QUARN_CALL qglGetSceneMousePosition(int32_t* X, int32_t* Y);
+/* Moves the cursor to the camera's centre point; that move is not reported. */
+QUARN_API void QUARN_CALL qglSetSceneMousePositionToCenter(void);
+QUARN_API int32_t QUARN_CALL qglGetSceneActualWidth(void);
+QUARN_API int32_t QUARN_CALL qglGetSceneActualHeight(void);
+QUARN_API int32_t QUARN_CALL qglGetScenePixelDepth(void);
+/* False after a refused display-mode change. */
+QUARN_API uint8_t QUARN_CALL qglGetSceneFullScreen(void);
+/* Milliseconds: tick count at loop start, smoothed elapsed time, frame time. */
+QUARN_API uint32_t QUARN_CALL qglGetSceneStartTicks(void);
+QUARN_API uint32_t QUARN_CALL qglGetSceneElapsedTicks(void);
+QUARN_API uint32_t QUARN_CALL qglGetSceneFrameTicks(void);
+QUARN_API uint32_t QUARN_CALL qglGetSceneFrameTime(void);
+/* The scene's FPS text (left empty by the engine; the caption carries the rate). */
+QUARN_API const char* QUARN_CALL qglGetSceneFPSString(void);
+/* Native handles: the SDL window (also the device context here) and the GL context. */
+QUARN_API void* QUARN_CALL qglGetSceneDeviceContext(void);
+QUARN_API void* QUARN_CALL qglGetSceneRenderingContext(void);
+QUARN_API void* QUARN_CALL qglGetSceneWindowHandle(void);
+
+/* ---- Screenshots ------------------------------------------------------------------------ */
+
+/* Saves what the window shows (the last swapped frame) as a 24-bit BMP file. */
+QUARN_API void QUARN_CALL qglCopySceneScreenToBitmapFile(const char* FileName);
+/* Saves the Width x Height rectangle with top-left (X, Y) (window coordinates, y downward);
+ * pixels outside the window stay black. */
+QUARN_API void QUARN_CALL qglCopySceneScreenPartToBitmapFile(const char* FileName, int32_t X,
+                                                             int32_t Y, int32_t Width,
+                                                             int32_t Height);
+
+/* ---- Camera ----------------------------------------------------------------------------- */
+
+QUARN_API void QUARN_CALL qglSetCameraPosition(float X, float Y, float Z);
+/* Out: 3 floats. */
+QUARN_API void QUARN_CALL qglGetCameraPosition(float* Out);
+/* Kept for drawing until the next move, strafe or mouse look. */
+QUARN_API void QUARN_CALL qglSetCameraDirection(float X, float Y, float Z);
+QUARN_API void QUARN_CALL qglGetCameraDirection(float* Out);
+/* Stored and returned only (50 after the window opens); no camera operation applies it. */
+QUARN_API void QUARN_CALL qglSetCameraSpeed(float Speed);
+QUARN_API float QUARN_CALL qglGetCameraSpeed(void);
+/* Along the view direction derived from the angles, by Amount units. */
+QUARN_API void QUARN_CALL qglMoveCamera(float Amount);
+/* Sideways (perpendicular to the view direction in the ground plane), by Amount units. */
+QUARN_API void QUARN_CALL qglStrafeCamera(float Amount);
+/* Turns by the cursor's offset (X, Y) from the window centre (0.25 degree a pixel, pitch
+ * clamped to +-89) and puts the cursor back at the centre; nothing at the centre itself. */
+QUARN_API void QUARN_CALL qglMouseLookCamera(int32_t X, int32_t Y);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* QUARN_GL_H */

@@ -1,0 +1,215 @@
+#include "platform/gl/GLRecorder.h"
+
+#include <cstdio>
+#include <map>
+#include <type_traits>
+
+namespace quarn {
+namespace gl {
+
+namespace {
+
+struct RecorderState {
+    std::vector<RecordedCall> calls;
+    std::map<GLenum, std::vector<float>> floats;
+    std::map<GLenum, std::vector<int>> integers;
+    std::map<GLenum, bool> enabled;
+    GLuint nextList = 1;
+    GLuint nextTexture = 1;
+    GLuint nextHandle = 1;
+    Dispatch* previous = nullptr;
+    bool installed = false;
+};
+
+RecorderState& State() {
+    static RecorderState state;
+    return state;
+}
+
+template <class T> double AsNumber(T v) {
+    if constexpr (std::is_pointer<T>::value)
+        return v ? 1.0 : 0.0;
+    else
+        return static_cast<double>(v);
+}
+
+template <class... A> void Log(const char* name, A... a) {
+    GLRecorder::Record(name, std::vector<double>{AsNumber(a)...});
+}
+
+template <class R> R Neutral() {
+    if constexpr (std::is_void<R>::value)
+        return;
+    else
+        return R{};
+}
+
+struct RecordingEntries {
+#define QGL_FUNC(ret, name, params, args)                                                          \
+    static ret name params {                                                                       \
+        Log(#name QGL_COMMA_ARGS args);                                                            \
+        return Neutral<ret>();                                                                     \
+    }
+#define QGL_COMMA_ARGS(...) __VA_OPT__(, ) __VA_ARGS__
+#include "platform/gl/GLFunctions.inc"
+#undef QGL_FUNC
+#undef QGL_COMMA_ARGS
+};
+
+// Entries that must answer: generated names, queried state, created objects.
+GLuint RecGenLists(GLsizei range) {
+    Log("glGenLists", range);
+    RecorderState& s = State();
+    const GLuint first = s.nextList;
+    s.nextList += static_cast<GLuint>(range > 0 ? range : 0);
+    return first;
+}
+
+void RecGenTextures(GLsizei n, GLuint* names) {
+    Log("glGenTextures", n, names);
+    for (GLsizei i = 0; i < n; ++i)
+        names[i] = State().nextTexture++;
+}
+
+void RecGetFloatv(GLenum pname, GLfloat* out) {
+    Log("glGetFloatv", pname, out);
+    auto it = State().floats.find(pname);
+    const size_t n = pname == GL_MODELVIEW_MATRIX || pname == GL_PROJECTION_MATRIX ? 16 : 4;
+    for (size_t i = 0; i < n; ++i)
+        out[i] = (it != State().floats.end() && i < it->second.size()) ? it->second[i] : 0.0f;
+}
+
+void RecGetIntegerv(GLenum pname, GLint* out) {
+    Log("glGetIntegerv", pname, out);
+    auto it = State().integers.find(pname);
+    const size_t n = pname == GL_VIEWPORT ? 4 : 1;
+    for (size_t i = 0; i < n; ++i)
+        out[i] = (it != State().integers.end() && i < it->second.size()) ? it->second[i] : 0;
+}
+
+void RecEnable(GLenum cap) {
+    Log("glEnable", cap);
+    State().enabled[cap] = true;
+}
+
+void RecDisable(GLenum cap) {
+    Log("glDisable", cap);
+    State().enabled[cap] = false;
+}
+
+GLboolean RecIsEnabled(GLenum cap) {
+    Log("glIsEnabled", cap);
+    return State().enabled[cap] ? GL_TRUE : GL_FALSE;
+}
+
+const GLubyte* RecGetString(GLenum name) {
+    Log("glGetString", name);
+    static const GLubyte text[] = "recording";
+    return text;
+}
+
+GLhandleARB RecCreateShaderObject(GLenum type) {
+    Log("glCreateShaderObjectARB", type);
+    return State().nextHandle++;
+}
+
+GLhandleARB RecCreateProgramObject() {
+    Log("glCreateProgramObjectARB");
+    return State().nextHandle++;
+}
+
+Dispatch MakeRecordingTable() {
+    Dispatch d;
+#define QGL_FUNC(ret, name, params, args) d.name = &RecordingEntries::name;
+#include "platform/gl/GLFunctions.inc"
+#undef QGL_FUNC
+    d.glGenLists = &RecGenLists;
+    d.glGenTextures = &RecGenTextures;
+    d.glGetFloatv = &RecGetFloatv;
+    d.glGetIntegerv = &RecGetIntegerv;
+    d.glEnable = &RecEnable;
+    d.glDisable = &RecDisable;
+    d.glIsEnabled = &RecIsEnabled;
+    d.glGetString = &RecGetString;
+    d.glCreateShaderObjectARB = &RecCreateShaderObject;
+    d.glCreateProgramObjectARB = &RecCreateProgramObject;
+    return d;
+}
+
+Dispatch g_recording = MakeRecordingTable();
+
+} // namespace
+
+std::string RecordedCall::ToString() const {
+    std::string out = name + "(";
+    for (size_t i = 0; i < args.size(); ++i) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%g", args[i]);
+        if (i) out += ", ";
+        out += buf;
+    }
+    return out + ")";
+}
+
+void GLRecorder::Install() {
+    RecorderState& s = State();
+    if (!s.installed) s.previous = g_active;
+    s.installed = true;
+    g_active = &g_recording;
+    Clear();
+}
+
+void GLRecorder::Uninstall() {
+    RecorderState& s = State();
+    if (!s.installed) return;
+    g_active = s.previous;
+    s.installed = false;
+}
+
+bool GLRecorder::Installed() {
+    return State().installed;
+}
+
+void GLRecorder::Clear() {
+    State().calls.clear();
+}
+
+const std::vector<RecordedCall>& GLRecorder::Calls() {
+    return State().calls;
+}
+
+std::vector<std::string> GLRecorder::Names() {
+    std::vector<std::string> out;
+    for (const RecordedCall& c : State().calls)
+        out.push_back(c.name);
+    return out;
+}
+
+std::vector<std::string> GLRecorder::Lines() {
+    std::vector<std::string> out;
+    for (const RecordedCall& c : State().calls)
+        out.push_back(c.ToString());
+    return out;
+}
+
+int GLRecorder::Count(const std::string& name) {
+    int n = 0;
+    for (const RecordedCall& c : State().calls)
+        n += c.name == name;
+    return n;
+}
+
+void GLRecorder::SetFloats(GLenum pname, const std::vector<float>& values) {
+    State().floats[pname] = values;
+}
+
+void GLRecorder::SetIntegers(GLenum pname, const std::vector<int>& values) {
+    State().integers[pname] = values;
+}
+
+void GLRecorder::Record(const char* name, std::vector<double> args) {
+    State().calls.push_back(RecordedCall{name, std::move(args)});
+}
+
+} // namespace gl
+} // namespace quarn

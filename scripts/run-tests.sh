@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs the dependencies, builds everything and runs every test: ctest (unit, GL-trace and
+# headless integration tiers), then each fuzz target for a bounded time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+build=${QUARN_BUILD_DIR:-build-ci}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARN_BUILD_TESTS=ON -DQUARN_BUILD_BENCH=ON
+cmake --build "$build" -j2
+(cd "$build" && ctest -j2 --output-on-failure --timeout 300)
+if [ -x fuzz/run-all.sh ]; then
+  fuzz/run-all.sh
+fi

@@ -1,0 +1,282 @@
+// Through the exported C API, in headless windows with real Mesa GL. Input is injected as SDL
+// events, which the engine's window layer turns into window messages.
+#include "quarn/QuarnGL.h"
+
+#include <SDL2/SDL.h>
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> g_log;
+int g_frames = 0;
+int g_stopAfter = 1;
+std::vector<std::pair<std::string, std::string>> g_messages;
+// Called at the start of each frame (before render) with the frame number, 1-based.
+void (*g_perFrame)(int frame) = nullptr;
+
+void QUARN_CALL OnInit() {
+    g_log.push_back("init");
+}
+void QUARN_CALL OnBefore() {
+    g_log.push_back("before");
+    if (g_perFrame) g_perFrame(g_frames + 1);
+}
+void QUARN_CALL OnAfter() {
+    g_log.push_back("after");
+    if (++g_frames >= g_stopAfter) qglDestroySceneWindow();
+}
+void QUARN_CALL OnMessage(const char* caption, const char* text) {
+    g_messages.emplace_back(caption, text);
+}
+
+void PushKey(Uint32 type, SDL_Keycode key) {
+    SDL_Event e{};
+    e.type = type;
+    e.key.keysym.sym = key;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&e);
+}
+
+void PushWindowEvent(Uint8 event, int a = 0, int b = 0) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = event;
+    e.window.data1 = a;
+    e.window.data2 = b;
+    SDL_PushEvent(&e);
+}
+
+void PushMotion(int x, int y) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.x = x;
+    e.motion.y = y;
+    SDL_PushEvent(&e);
+}
+
+void PushButton(Uint32 type, Uint8 button, int x, int y) {
+    SDL_Event e{};
+    e.type = type;
+    e.button.button = button;
+    e.button.x = x;
+    e.button.y = y;
+    e.button.clicks = 1;
+    SDL_PushEvent(&e);
+}
+
+template <class F> F GLEntry(const char* name) {
+    void* lib = qglGetOpenGLLibHandle();
+    return lib ? reinterpret_cast<F>(dlsym(lib, name)) : nullptr;
+}
+
+class WindowApi : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_log.clear();
+        g_frames = 0;
+        g_stopAfter = 1;
+        g_perFrame = nullptr;
+        g_messages.clear();
+        qglSetMessageCallBack(OnMessage);
+    }
+    int32_t Run(int width = 64, int height = 64, bool full = false) {
+        return qglCreateSceneWindow(width, height, 32, full ? 1 : 0, OnInit, OnBefore, OnAfter);
+    }
+};
+
+} // namespace
+
+TEST_F(WindowApi, CallbacksRunInOrderEveryFrameWithRealGL) {
+    g_stopAfter = 3;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(g_log, (std::vector<std::string>{"init", "before", "after", "before", "after",
+                                               "before", "after"}));
+    EXPECT_EQ(qglGetLastError(), nullptr);
+    EXPECT_NE(qglGetOpenGLLibHandle(), nullptr);
+    EXPECT_TRUE(g_messages.empty());
+}
+
+TEST_F(WindowApi, EscapeReturns27) {
+    g_stopAfter = 1000000;
+    g_perFrame = [](int frame) {
+        if (frame == 2) PushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+    };
+    EXPECT_EQ(Run(), 27);
+    EXPECT_EQ(g_frames, 2);
+}
+
+TEST_F(WindowApi, TheCloseBoxEndsTheLoopWithZero) {
+    g_stopAfter = 1000000;
+    g_perFrame = [](int frame) {
+        if (frame == 3) PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+    };
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(g_frames, 3);
+}
+
+TEST_F(WindowApi, DestroyInInitDrawsNoFrame) {
+    EXPECT_EQ(qglCreateSceneWindow(
+                  64, 64, 32, 0, [] { qglDestroySceneWindow(); }, OnBefore, OnAfter),
+              0);
+    EXPECT_TRUE(g_log.empty());
+}
+
+TEST_F(WindowApi, KeysHeldAndReleasedReachTheHost) {
+    static std::vector<int32_t> held, up;
+    held.clear();
+    up.clear();
+    g_stopAfter = 4;
+    static const auto init = [] {
+        qglSetSceneKeyCallbacks([](int32_t* k) { held.push_back(*k); },
+                                [](int32_t* k) { up.push_back(*k); });
+        qglRegisterSceneKey(QGL_VK_W);
+        qglRegisterSceneKey(QGL_VK_W);
+        qglRegisterSceneKey(QGL_VK_LEFT);
+    };
+    g_perFrame = [](int frame) {
+        if (frame == 1) PushKey(SDL_KEYDOWN, SDLK_w);
+        if (frame == 2) PushKey(SDL_KEYUP, SDLK_w);
+        if (frame == 3) PushKey(SDL_KEYDOWN, SDLK_LEFT);
+    };
+    qglCreateSceneWindow(
+        64, 64, 32, 0, [] { init(); }, OnBefore, OnAfter);
+    // Frame 2 sees W down (twice registered); frame 4 sees Left down.
+    EXPECT_EQ(held, (std::vector<int32_t>{QGL_VK_W, QGL_VK_W, QGL_VK_LEFT}));
+    EXPECT_EQ(up, (std::vector<int32_t>{QGL_VK_W})); // once, for the first entry
+    EXPECT_EQ(qglGetSceneKeyState(QGL_VK_LEFT), 1);
+    EXPECT_EQ(qglGetSceneKeyState(QGL_VK_W), 0);
+}
+
+TEST_F(WindowApi, MouseCallbacksAndTheSwallowedMoveAfterSettingThePosition) {
+    static std::vector<std::string> events;
+    events.clear();
+    g_stopAfter = 5;
+    static const auto init = [] {
+        qglSetSceneMouseCallbacks(
+            [](float x, float y, float px, float py) {
+                char b[64];
+                std::snprintf(b, sizeof b, "move %g,%g from %g,%g", x, y, px, py);
+                events.push_back(b);
+            },
+            [](int32_t button, float x, float y, float, float) {
+                char b[64];
+                std::snprintf(b, sizeof b, "down %d %g,%g", button, x, y);
+                events.push_back(b);
+            },
+            [](int32_t button) { events.push_back("up " + std::to_string(button)); });
+    };
+    g_perFrame = [](int frame) {
+        if (frame == 1) PushMotion(10, 12);
+        if (frame == 2) qglSetSceneMousePosition(30, 31); // its move message is swallowed
+        if (frame == 3) PushMotion(33, 34);
+        if (frame == 4) {
+            PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 33, 34);
+            PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 33, 34);
+        }
+    };
+    qglCreateSceneWindow(
+        64, 64, 32, 0, [] { init(); }, OnBefore, OnAfter);
+    EXPECT_EQ(events, (std::vector<std::string>{"move 10,12 from 0,0", "move 33,34 from 30,31",
+                                                "down 2 33,34", "up 2"}));
+}
+
+TEST_F(WindowApi, TheCaptionShowsTheFrameRateAfterATimerTick) {
+    g_stopAfter = 1000000;
+    static std::string caption;
+    caption.clear();
+    g_perFrame = [](int frame) {
+        if (frame == 1) qglSetSceneTitle("Probe");
+        const char* t = SDL_GetWindowTitle(static_cast<SDL_Window*>(qglGetSceneWindowHandle()));
+        if (t && std::string(t).find("FPS]") != std::string::npos) {
+            caption = t;
+            qglDestroySceneWindow();
+        }
+        if (SDL_GetTicks() > 20000) qglDestroySceneWindow(); // never hang
+    };
+    Run();
+    ASSERT_FALSE(caption.empty());
+    EXPECT_EQ(caption.rfind("Probe   [", 0), 0u);
+    EXPECT_EQ(caption.substr(caption.size() - 5), " FPS]");
+}
+
+TEST_F(WindowApi, AWindowResizeSetsFarPlane100) {
+    static float before[16], after[16];
+    g_stopAfter = 3;
+    g_perFrame = [](int frame) {
+        auto getFloatv = GLEntry<void (*)(unsigned, float*)>("glGetFloatv");
+        if (frame == 1) {
+            getFloatv(0x0BA7 /*GL_PROJECTION_MATRIX*/, before);
+            PushWindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 40, 20);
+        }
+        if (frame == 3) getFloatv(0x0BA7, after);
+    };
+    Run();
+    // Far plane of a perspective matrix: m[14] / (m[10] + 1).
+    EXPECT_NEAR(before[14] / (before[10] + 1), 2000.0f, 1.0f);
+    EXPECT_NEAR(after[14] / (after[10] + 1), 100.0f, 0.1f);
+    EXPECT_NEAR(after[5] / after[0], 2.0f, 1e-3f); // aspect 40 / 20
+    EXPECT_EQ(qglGetSceneActualWidth(), 40);
+    EXPECT_EQ(qglGetSceneActualHeight(), 20);
+}
+
+TEST_F(WindowApi, RefusedFullScreenFallsBackToAWindow) {
+    EXPECT_EQ(Run(64, 64, true), 0);
+    EXPECT_EQ(qglGetSceneFullScreen(), 0);
+    ASSERT_EQ(g_messages.size(), 1u);
+    EXPECT_EQ(g_messages[0].first, "Error");
+    EXPECT_EQ(g_messages[0].second, "Unable to switch to fullscreen!");
+    EXPECT_EQ(g_frames, 1);
+}
+
+TEST_F(WindowApi, CameraExportsAfterTheWindowOpens) {
+    static float speed = 0, pos[3] = {}, dir[3] = {};
+    static const auto init = [] {
+        speed = qglGetCameraSpeed();
+        qglSetCameraSpeed(5);
+        qglMoveCamera(1);
+        qglStrafeCamera(1);
+        qglGetCameraPosition(pos);
+        qglGetCameraDirection(dir);
+    };
+    qglCreateSceneWindow(
+        64, 64, 32, 0, [] { init(); }, OnBefore, OnAfter);
+    EXPECT_FLOAT_EQ(speed, 50.0f);
+    EXPECT_FLOAT_EQ(qglGetCameraSpeed(), 5.0f);
+    EXPECT_FLOAT_EQ(pos[0], -1.0f); // speed not applied
+    EXPECT_FLOAT_EQ(pos[2], 1.0f);
+    EXPECT_FLOAT_EQ(dir[0], -1.0f);
+}
+
+TEST_F(WindowApi, AScreenshotSavesTheShownFrameAsABitmap) {
+    const std::string file = ::testing::TempDir() + "quarn_shot.bmp";
+    static std::string path;
+    path = file;
+    g_stopAfter = 3;
+    g_perFrame = [](int frame) {
+        if (frame == 3) qglCopySceneScreenPartToBitmapFile(path.c_str(), 60, 60, 8, 6);
+    };
+    Run();
+    EXPECT_EQ(qglGetLastError(), nullptr);
+    std::ifstream in(file, std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_EQ(bytes.size(), 54u + 24u * 6u); // rows of 8 pixels padded to 24 bytes
+    EXPECT_EQ(bytes[0], 'B');
+    EXPECT_EQ(bytes[18], 8);
+    EXPECT_EQ(bytes[22], 6);
+    std::remove(file.c_str());
+}
+
+TEST_F(WindowApi, ReopeningTheWindowGivesFramesAgain) {
+    g_stopAfter = 2;
+    EXPECT_EQ(Run(), 0);
+    g_frames = 0;
+    EXPECT_EQ(Run(32, 32), 0);
+    EXPECT_EQ(g_frames, 2);
+    EXPECT_EQ(qglGetSceneActualWidth(), 32);
+}
