@@ -40,15 +40,32 @@ void TQGLBaseScene::InitGL() {
 
 void TQGLBaseScene::SetShowOcclusionNodes(bool flag) {
     showOcclusionNodes = flag;
+    for (const auto& m : staticObjects)
+        m->ShowOcclusionNodes = flag;
 }
 
 void TQGLBaseScene::SetDrawNormals(bool flag) {
     drawNormals = flag;
+    staticObjects.SetDrawNormalsAll(flag);
+}
+
+void TQGLBaseScene::RenderStaticObjects(uint32_t ticks, bool unlit) {
+    for (const auto& m : staticObjects) {
+        glPushMatrix();
+        if (unlit) glDisable(GL_LIGHTING);
+        m->RenderStatic(ticks);
+        glPopMatrix();
+    }
+}
+
+void TQGLBaseScene::FreeDeletedObjects() {
+    for (TQGLStaticMeshObject* m : deletedStatics_)
+        staticObjects.Remove(m);
+    deletedStatics_.clear();
 }
 
 void TQGLBaseScene::Render() {
     const uint32_t ticks = frameTicks;
-    (void)ticks;
     // 1. Clear and start from the identity.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -65,10 +82,12 @@ void TQGLBaseScene::Render() {
     if (beforeRender) beforeRender();
     // 6. Per-frame counters and the material cache.
     drawnFaces = 0;
+    materials.ResetMaterial();
     // 7. Environment: sky preparation and render.
     glPushMatrix();
     glPopMatrix();
     // 8. Static objects, each pushed.
+    RenderStaticObjects(ticks, false);
     // 9. Bump light.
     glPushMatrix();
     glPopMatrix();
@@ -77,6 +96,12 @@ void TQGLBaseScene::Render() {
     // 11. Dynamic objects, blended ones deferred.
     // 12. Particle systems.
     // 13. Static objects flagged for deletion.
+    deletedStatics_.clear();
+    for (const auto& m : staticObjects) {
+        glPushMatrix();
+        if (m->Deleted) deletedStatics_.push_back(m.get());
+        glPopMatrix();
+    }
     // 14. Lens flare.
     glPushMatrix();
     glPopMatrix();
@@ -86,7 +111,8 @@ void TQGLBaseScene::Render() {
     glPopMatrix();
     // 17. Host.
     if (afterRender) afterRender();
-    // 18. Deferred deletion.
+    // 18. Deferred deletion: statics first, then dynamics.
+    FreeDeletedObjects();
     // 19. Text pass.
     // 20.
     glFlush();
@@ -108,7 +134,8 @@ void TQGLBaseScene::RenderSceneMap() {
     glLoadIdentity();
     gluLookAt(mapEyePosition.x, mapEyePosition.y, mapEyePosition.z, 0, 0, 0, 0, 1, 0);
     frustum.ExtractPlanes();
-    // Static objects and tracked-object markers are drawn here once those lists exist.
+    RenderStaticObjects(frameTicks, true);
+    // Tracked-object markers are drawn here once dynamic objects exist.
     glEnable(GL_CULL_FACE);
     glEnable(GL_LIGHTING);
     if (screenResize) screenResize(width, height);

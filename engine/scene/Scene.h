@@ -4,7 +4,10 @@
 #pragma once
 
 #include "engine/frame/Camera.h"
+#include "engine/materials/MaterialList.h"
+#include "engine/materials/States.h"
 #include "engine/scene/Frustum.h"
+#include "engine/scene/StaticMeshObject.h"
 
 #include <cstdint>
 #include <string>
@@ -37,6 +40,9 @@ class TQGLBaseScene {
     void SetShowOcclusionNodes(bool flag);
     void SetDrawNormals(bool flag);
 
+    TQGLStates states; // before the materials, which refer to it
+    TQGLMaterialList materials{&states};
+    TQGLStaticMeshObjects staticObjects;
     TQGLCamera camera;
     TQGLFrustrum frustum;
     TQGLCapabilities capabilities;
@@ -64,6 +70,11 @@ class TQGLBaseScene {
 
   protected:
     void RenderSceneMap();
+    void RenderStaticObjects(uint32_t ticks, bool unlit);
+    void FreeDeletedObjects();
+
+    // Objects flagged for deletion this frame; storage reused from frame to frame.
+    std::vector<TQGLStaticMeshObject*> deletedStatics_;
 };
 
 class TQGLScene : public TQGLBaseScene {

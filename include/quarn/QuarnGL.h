@@ -144,6 +144,73 @@ QUARN_API void QUARN_CALL qglCopySceneScreenPartToBitmapFile(const char* FileNam
                                                              int32_t Y, int32_t Width,
                                                              int32_t Height);
 
+/* ---- Static objects (world meshes, culled through an octree) ----------------------------- */
+
+/* Builds a terrain from a height map (BMP, or JPEG when the name ends in .jpg in any case):
+ * a cell of CellSize per pixel, height (red - 128) * HeightScale, two faces per cell, with a
+ * material of its own appended to the material list. The two strings after the file and the
+ * four doubles are ignored. Returns the mesh, or NULL when the image cannot be read. */
+QUARN_API TQGLHandle QUARN_CALL qglAddStaticObjectTerrain(const char* HeightMapFile,
+                                                          const char* Unused1, const char* Unused2,
+                                                          int32_t CellSize, int32_t HeightScale,
+                                                          double Unused3, double Unused4,
+                                                          double Unused5, double Unused6);
+/* Appends an empty static mesh; returns its index in the static list (-1 on failure). Get its
+ * handle with qglGetStaticObject; it is drawn once qglBuildStaticOctree has run. */
+QUARN_API int32_t QUARN_CALL qglAddStaticObject(void);
+/* The static mesh at Index of the static list (NULL and an error outside the list). */
+QUARN_API TQGLHandle QUARN_CALL qglGetStaticObject(int32_t Index);
+QUARN_API int32_t QUARN_CALL qglGetStaticObjectCount(void);
+/* Partitions the mesh's faces into its octree (again, after its geometry changed). */
+QUARN_API void QUARN_CALL qglBuildStaticOctree(TQGLHandle Object);
+/* Drawn once more by the next frame, then freed at its end; the handle dies with it. */
+QUARN_API void QUARN_CALL qglDeleteStaticObject(TQGLHandle Object);
+/* Append a vertex, normal or texture coordinate; return its index. */
+QUARN_API int32_t QUARN_CALL qglAddStaticMeshVector(TQGLHandle Object, float X, float Y, float Z);
+QUARN_API int32_t QUARN_CALL qglAddStaticMeshNormal(TQGLHandle Object, float X, float Y, float Z);
+QUARN_API int32_t QUARN_CALL qglAddStaticMeshTexCoord(TQGLHandle Object, float S, float T, float R);
+/* The index of the first bitwise-equal entry (0.0 and -0.0 differ), or of the appended one. */
+QUARN_API int32_t QUARN_CALL qglAddStaticUniqueMeshVector(TQGLHandle Object, float X, float Y,
+                                                          float Z);
+QUARN_API int32_t QUARN_CALL qglAddStaticUniqueMeshNormal(TQGLHandle Object, float X, float Y,
+                                                          float Z);
+QUARN_API int32_t QUARN_CALL qglAddStaticUniqueMeshTexCoord(TQGLHandle Object, float S, float T,
+                                                            float R);
+/* Appends an empty triangle (material 0); returns its index. Give it three corners: a vertex,
+ * a normal and (optionally) a texture-coordinate index each. A face whose indices lie outside
+ * the mesh's arrays or material list is reported once and not drawn. */
+QUARN_API int32_t QUARN_CALL qglAddStaticFace(TQGLHandle Object);
+QUARN_API void QUARN_CALL qglAddStaticFaceVectorIndex(TQGLHandle Object, int32_t FaceIndex,
+                                                      int32_t Index);
+QUARN_API void QUARN_CALL qglAddStaticFaceNormalIndex(TQGLHandle Object, int32_t FaceIndex,
+                                                      int32_t Index);
+QUARN_API void QUARN_CALL qglAddStaticFaceTexCoordIndex(TQGLHandle Object, int32_t FaceIndex,
+                                                        int32_t Index);
+/* Replaces the face's material (an index into the material list). */
+QUARN_API void QUARN_CALL qglAddStaticFaceMaterialIndex(TQGLHandle Object, int32_t FaceIndex,
+                                                        int32_t MaterialIndex);
+/* A copy of the vertices and the first three vertex indices of each face, in a library record
+ * that the next call of this or qglGetDynamicFaceData overwrites. */
+QUARN_API TQUARNFaceData* QUARN_CALL qglGetStaticFaceData(TQGLHandle Object);
+/* Per face the first three vertex, normal and texture-coordinate indices (3 int32 a face, -1
+ * where a face carries none) in library arrays the next call overwrites, and the mesh's own
+ * vertex, normal and texture-coordinate arrays (valid until the mesh changes). */
+QUARN_API void QUARN_CALL qglGetStaticFaces(TQGLHandle Object, int32_t* FaceCount,
+                                            int32_t** VectorIndices, int32_t** NormalIndices,
+                                            int32_t** TexCoordIndices, TQUARNVector** Vertices,
+                                            TQUARNVector** Normals, TQUARNVector** TexCoords);
+QUARN_API void QUARN_CALL qglSetStaticVisibleFlag(TQGLHandle Object, uint8_t Flag);
+QUARN_API uint8_t QUARN_CALL qglGetStaticVisibleFlag(TQGLHandle Object);
+/* Lines instead of filled polygons while the mesh is drawn. */
+QUARN_API void QUARN_CALL qglSetStaticWireframeFlag(TQGLHandle Object, uint8_t Flag);
+QUARN_API uint8_t QUARN_CALL qglGetStaticWireframeFlag(TQGLHandle Object);
+/* Draws the octree node boxes (blue; magenta where a particle system is placed). */
+QUARN_API void QUARN_CALL qglSetStaticShowOcclusionNodesFlag(TQGLHandle Object, uint8_t Flag);
+QUARN_API uint8_t QUARN_CALL qglGetStaticShowOcclusionNodesFlag(TQGLHandle Object);
+/* Draws a line along each corner's normal. */
+QUARN_API void QUARN_CALL qglSetStaticDrawNormalsFlag(TQGLHandle Object, uint8_t Flag);
+QUARN_API uint8_t QUARN_CALL qglGetStaticDrawNormalsFlag(TQGLHandle Object);
+
 /* ---- Camera ----------------------------------------------------------------------------- */
 
 QUARN_API void QUARN_CALL qglSetCameraPosition(float X, float Y, float Z);

@@ -1,0 +1,55 @@
+#include "engine/materials/Shader.h"
+
+#include "common/EngineError.h"
+#include "engine/materials/States.h"
+#include "engine/materials/TextureShader.h"
+
+#include <memory>
+
+namespace quarn {
+
+bool TQGLBaseShader::UnappliedOnSwitch() const {
+    switch (kind) {
+    case kTextureStage:
+    case kCubeMapStage:
+    case kSphereMapStage:
+    case kBumpMapStage:
+    case kGLSLStage:
+        return true;
+    default:
+        return false;
+    }
+}
+
+TQGLStates& TQGLBaseShader::RequireStates() const {
+    if (!states) throw EngineError(Format("Stage of kind %d has no texture-unit cache", kind));
+    return *states;
+}
+
+void TQGLBaseShader::BindTexture(const TQGLTexture& texture) const {
+    RequireStates().SetTextureUnit(texture.unit, true);
+    glBindTexture(GL_TEXTURE_2D, texture.handle);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, static_cast<GLint>(texture.envMode));
+}
+
+TQGLShader* TQGLShaders::AddShader(uint8_t kind) {
+    std::unique_ptr<TQGLShader> stage;
+    switch (kind) {
+    case kTextureStage:
+        stage = std::make_unique<TQGLTextureShader>(kind);
+        break;
+    case kCubeMapStage:
+    case kSphereMapStage:
+    case kBumpMapStage:
+    case kGLSLStage:
+    case kRenderTargetStage:
+        // The stage classes of these kinds are created here once they are written.
+        break;
+    default: // kNoStage and unknown codes
+        break;
+    }
+    if (!stage) return nullptr;
+    return items_.AddNew(std::move(stage));
+}
+
+} // namespace quarn

@@ -1,0 +1,230 @@
+#include "engine/scene/MeshObject.h"
+
+#include "common/EngineError.h"
+#include "engine/materials/MaterialList.h"
+#include "platform/gl/GL.h"
+#include "platform/window/MessageChannel.h"
+
+#include <cstring>
+
+namespace quarn {
+
+// ---- Unique index ----------------------------------------------------------------------------
+
+UniqueVectorIndex::Key UniqueVectorIndex::MakeKey(const Vec3& v) {
+    Key k;
+    std::memcpy(&k.x, &v.x, 4);
+    std::memcpy(&k.y, &v.y, 4);
+    std::memcpy(&k.z, &v.z, 4);
+    return k;
+}
+
+size_t UniqueVectorIndex::KeyHash::operator()(const Key& k) const {
+    uint64_t h = 1469598103934665603ull;
+    for (uint32_t w : {k.x, k.y, k.z}) {
+        h ^= w;
+        h *= 1099511628211ull;
+        h ^= h >> 29;
+    }
+    return static_cast<size_t>(h);
+}
+
+void UniqueVectorIndex::Rebuild(const std::vector<Vec3>& values) {
+    first_.clear();
+    first_.reserve(values.size());
+    for (size_t i = 0; i < values.size(); ++i)
+        first_.emplace(MakeKey(values[i]), static_cast<int32_t>(i)); // keeps the first
+    valid_ = true;
+}
+
+int32_t UniqueVectorIndex::FindOrAdd(std::vector<Vec3>& values, const Vec3& v) {
+    if (!valid_) Rebuild(values);
+    const auto found = first_.emplace(MakeKey(v), static_cast<int32_t>(values.size()));
+    if (found.second) values.push_back(v);
+    return found.first->second;
+}
+
+void UniqueVectorIndex::Appended(const std::vector<Vec3>& values) {
+    if (valid_ && !values.empty())
+        first_.emplace(MakeKey(values.back()), static_cast<int32_t>(values.size() - 1));
+}
+
+// ---- Face checks -----------------------------------------------------------------------------
+
+std::string DescribeBadFace(const TQGLFace& f, size_t nv, size_t nn, size_t nt, int nm) {
+    const size_t corners = f.VectorIndices.size();
+    if (corners != 3) return Format("it has %zu corners instead of 3", corners);
+    if (f.NormalIndices.size() < corners)
+        return Format("it has %zu normal indices for %zu corners", f.NormalIndices.size(), corners);
+    const bool textured = !f.TexCoordIndices.empty();
+    if (textured && f.TexCoordIndices.size() < corners)
+        return Format("it has %zu texture-coordinate indices for %zu corners",
+                      f.TexCoordIndices.size(), corners);
+    for (size_t i = 0; i < corners; ++i) {
+        const int32_t v = f.VectorIndices[i], n = f.NormalIndices[i];
+        if (v < 0 || size_t(v) >= nv) return Format("vertex index %d is outside 0..%zu", v, nv);
+        if (n < 0 || size_t(n) >= nn) return Format("normal index %d is outside 0..%zu", n, nn);
+        if (textured) {
+            const int32_t t = f.TexCoordIndices[i];
+            if (t < 0 || size_t(t) >= nt)
+                return Format("texture-coordinate index %d is outside 0..%zu", t, nt);
+        }
+    }
+    if (f.MaterialIndex < 0 || f.MaterialIndex >= nm)
+        return Format("material index %d is outside the %d materials", f.MaterialIndex, nm);
+    return std::string();
+}
+
+// ---- Mesh geometry ---------------------------------------------------------------------------
+
+TQGLBaseMeshObject::TQGLBaseMeshObject() {
+    Visible = true;
+}
+
+int TQGLBaseMeshObject::MaterialCount() const {
+    return Materials ? Materials->Count() : 0;
+}
+
+int32_t TQGLBaseMeshObject::AddVector(const Vec3& v) {
+    Vertices.push_back(v);
+    vertexIndex_.Appended(Vertices);
+    return static_cast<int32_t>(Vertices.size()) - 1;
+}
+
+int32_t TQGLBaseMeshObject::AddNormal(const Vec3& v) {
+    Normals.push_back(v);
+    normalIndex_.Appended(Normals);
+    return static_cast<int32_t>(Normals.size()) - 1;
+}
+
+int32_t TQGLBaseMeshObject::AddTexCoord(const Vec3& v) {
+    TexCoords.push_back(v);
+    texCoordIndex_.Appended(TexCoords);
+    return static_cast<int32_t>(TexCoords.size()) - 1;
+}
+
+int32_t TQGLBaseMeshObject::AddUniqueVector(const Vec3& v) {
+    return vertexIndex_.FindOrAdd(Vertices, v);
+}
+int32_t TQGLBaseMeshObject::AddUniqueNormal(const Vec3& v) {
+    return normalIndex_.FindOrAdd(Normals, v);
+}
+int32_t TQGLBaseMeshObject::AddUniqueTexCoord(const Vec3& v) {
+    return texCoordIndex_.FindOrAdd(TexCoords, v);
+}
+
+void TQGLBaseMeshObject::SetVertexCount(int32_t n) {
+    Vertices.resize(size_t(n > 0 ? n : 0));
+    vertexIndex_.Invalidate();
+}
+void TQGLBaseMeshObject::SetNormalCount(int32_t n) {
+    Normals.resize(size_t(n > 0 ? n : 0));
+    normalIndex_.Invalidate();
+}
+void TQGLBaseMeshObject::SetTexCoordCount(int32_t n) {
+    TexCoords.resize(size_t(n > 0 ? n : 0));
+    texCoordIndex_.Invalidate();
+}
+
+void TQGLBaseMeshObject::SetNormalAt(const Vec3& v, int32_t index) {
+    if (index < 0) ThrowListIndexError(index);
+    if (Normals.size() <= size_t(index)) Normals.resize(size_t(index) + 1);
+    Normals[size_t(index)] = v;
+    normalIndex_.Invalidate();
+}
+
+void TQGLBaseMeshObject::SetTexCoordAt(const Vec3& v, int32_t index) {
+    if (index < 0) ThrowListIndexError(index);
+    if (TexCoords.size() <= size_t(index)) TexCoords.resize(size_t(index) + 1);
+    TexCoords[size_t(index)] = v;
+    texCoordIndex_.Invalidate();
+}
+
+void TQGLBaseMeshObject::PutVectorAt(const Vec3& v, int32_t index) {
+    if (index < 0 || size_t(index) >= Vertices.size()) ThrowListIndexError(index);
+    Vertices[size_t(index)] = v;
+    vertexIndex_.Invalidate();
+}
+
+void TQGLBaseMeshObject::GeometryChanged() {
+    vertexIndex_.Invalidate();
+    normalIndex_.Invalidate();
+    texCoordIndex_.Invalidate();
+}
+
+void TQGLBaseMeshObject::ReportBadFace(int faceIndex, const std::string& why) {
+    if (badFaceReported_) return;
+    badFaceReported_ = true;
+    const std::string text =
+        Format("Face %d of a mesh cannot be drawn: %s. Faces like it are skipped.", faceIndex,
+               why.c_str());
+    ShowMessage("Mesh Error", text.c_str());
+}
+
+void TQGLBaseMeshObject::EmitFaceCorners(const TQGLFace& face, int material,
+                                         const std::vector<Vec3>& vertices) {
+    const TQGLMaterial* m = (material >= 0 && Materials) ? Materials->Items(material) : nullptr;
+    const bool textured = !face.TexCoordIndices.empty() && m;
+    for (size_t i = 0; i < face.VectorIndices.size(); ++i) {
+        glNormal3fv(&Normals[size_t(face.NormalIndices[i])].x);
+        if (textured) {
+            const Vec3& tc = TexCoords[size_t(face.TexCoordIndices[i])];
+            const int stages = m->shaders.Count();
+            for (int k = 0; k < stages; ++k)
+                if (m->shaders.Items(k)->kind == 0)
+                    glMultiTexCoord2fARB(GL_TEXTURE0_ARB + GLenum(k), tc.x, tc.y);
+        }
+        glVertex3fv(&vertices[size_t(face.VectorIndices[i])].x);
+    }
+}
+
+void TQGLBaseMeshObject::DrawNormalVectors() {
+    glPushAttrib(GL_LIGHTING_BIT | GL_TEXTURE_BIT);
+    glDisable(GL_LIGHTING);
+    for (GLenum unit : {0u, 1u, 3u, 4u}) { // unit 2 is left as it is
+        glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+        glDisable(GL_TEXTURE_2D);
+    }
+    for (const auto& face : Faces) {
+        const size_t corners = face->VectorIndices.size();
+        for (size_t i = 0; i < corners && i < face->NormalIndices.size(); ++i) {
+            const int32_t vi = face->VectorIndices[i], ni = face->NormalIndices[i];
+            if (vi < 0 || size_t(vi) >= Vertices.size() || ni < 0 || size_t(ni) >= Normals.size())
+                continue; // a bad corner has no line to draw
+            const Vec3& v = Vertices[size_t(vi)];
+            const Vec3 tip = VectorAdd(v, Normals[size_t(ni)]);
+            glBegin(GL_LINES);
+            glVertex3fv(&v.x);
+            glVertex3fv(&tip.x);
+            glEnd();
+        }
+    }
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glPopAttrib();
+}
+
+// ---- Boxes -----------------------------------------------------------------------------------
+
+void BoxCorners(const Vec3& lo, const Vec3& hi, Vec3 c[8]) {
+    c[0] = {lo.x, lo.y, hi.z};
+    c[1] = {hi.x, lo.y, hi.z};
+    c[2] = {hi.x, hi.y, hi.z};
+    c[3] = {lo.x, hi.y, hi.z};
+    c[4] = {lo.x, lo.y, lo.z};
+    c[5] = {lo.x, hi.y, lo.z};
+    c[6] = {hi.x, hi.y, lo.z};
+    c[7] = {hi.x, lo.y, lo.z};
+}
+
+void DrawBoxEdges(const Vec3 c[8]) {
+    static const int kEdges[12][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6},
+                                      {6, 7}, {7, 4}, {0, 4}, {1, 7}, {3, 5}, {2, 6}};
+    glBegin(GL_LINES);
+    for (const auto& e : kEdges) {
+        glVertex3fv(&c[e[0]].x);
+        glVertex3fv(&c[e[1]].x);
+    }
+    glEnd();
+}
+
+} // namespace quarn

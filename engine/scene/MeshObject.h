@@ -1,0 +1,141 @@
+// Renderable objects: the root object, indexed mesh geometry with faces, and the per-material
+// sub-meshes that dynamic meshes compile into display lists.
+#pragma once
+
+#include "common/ObjectList.h"
+#include "common/QuarnMath.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace quarn {
+
+class TQGLMaterialList;
+class TQGLFrustrum;
+
+// Root of everything the scene renders.
+class TQGLBaseObject {
+  public:
+    virtual ~TQGLBaseObject() = default;
+    virtual void Render(uint32_t ticks) = 0;
+
+    bool Visible = false;
+    Vec3 Position;
+    float Yaw = 0, Pitch = 0, Roll = 0; // degrees, about Y, X and Z
+};
+
+class TQGLBaseFace {
+  public:
+    void AddVectorIndex(int32_t i) { VectorIndices.push_back(i); }
+    void AddNormalIndex(int32_t i) { NormalIndices.push_back(i); }
+    void AddTexCoordIndex(int32_t i) { TexCoordIndices.push_back(i); }
+
+    // Corner i uses entry i of each array; faces are triangles.
+    std::vector<int32_t> VectorIndices;
+    std::vector<int32_t> NormalIndices;
+    std::vector<int32_t> TexCoordIndices; // may stay empty: no texture coordinates
+    int32_t MaterialIndex = 0;
+};
+
+class TQGLFace : public TQGLBaseFace {};
+
+using TQGLFaceList = ObjectList<TQGLFace>;
+
+struct TQGLSubMesh {
+    uint32_t ListId = 0;
+    int32_t MaterialIndex = 0;
+};
+
+using TQGLSubMeshes = ObjectList<TQGLSubMesh>;
+
+// Index of the first bitwise-equal entry of a vector array, kept beside the array so unique
+// adds are linear overall instead of quadratic. Rebuilt lazily after the array is changed in
+// place.
+class UniqueVectorIndex {
+  public:
+    // Index of the first entry of values equal to v, or appends v and returns the new index.
+    int32_t FindOrAdd(std::vector<Vec3>& values, const Vec3& v);
+    void Appended(const std::vector<Vec3>& values);
+    void Invalidate() { valid_ = false; }
+
+  private:
+    struct Key {
+        uint32_t x, y, z;
+        bool operator==(const Key& o) const { return x == o.x && y == o.y && z == o.z; }
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const;
+    };
+    static Key MakeKey(const Vec3& v);
+    void Rebuild(const std::vector<Vec3>& values);
+
+    std::unordered_map<Key, int32_t, KeyHash> first_;
+    bool valid_ = true;
+};
+
+// Why a face cannot be drawn, or empty when it can; faces are checked against the arrays and
+// the material list before they are compiled or drawn.
+std::string DescribeBadFace(const TQGLFace& face, size_t vertexCount, size_t normalCount,
+                            size_t texCoordCount, int materialCount);
+
+class TQGLBaseMeshObject : public TQGLBaseObject {
+  public:
+    TQGLBaseMeshObject();
+    void Render(uint32_t ticks) override { RenderMesh(ticks); }
+    virtual void RenderMesh(uint32_t ticks) = 0;
+
+    int32_t AddVector(const Vec3& v);
+    int32_t AddNormal(const Vec3& v);
+    int32_t AddTexCoord(const Vec3& v);
+    int32_t AddUniqueVector(const Vec3& v);
+    int32_t AddUniqueNormal(const Vec3& v);
+    int32_t AddUniqueTexCoord(const Vec3& v);
+    void SetVertexCount(int32_t n);
+    void SetNormalCount(int32_t n);
+    void SetTexCoordCount(int32_t n);
+    void SetNormalAt(const Vec3& v, int32_t index);
+    void SetTexCoordAt(const Vec3& v, int32_t index);
+    // Stores into an existing vertex; an index outside the array raises the list error.
+    void PutVectorAt(const Vec3& v, int32_t index);
+    // Vertices, normals or texture coordinates changed in place (mesh transforms).
+    void GeometryChanged();
+
+    // Lines from each corner along its normal, lighting and texturing off (units 0, 1, 3, 4).
+    void DrawNormalVectors();
+
+    // The face at position i, raising "List index out of bounds (%d)" outside the list.
+    TQGLFace* FaceAt(int32_t i) const { return Faces.Get(i); }
+    int MaterialCount() const;
+
+    std::vector<Vec3> Vertices;
+    std::vector<Vec3> Normals;
+    std::vector<Vec3> TexCoords; // x = s, y = t; z stored only
+    TQGLFaceList Faces;
+    TQGLMaterialList* Materials = nullptr;
+    TQGLFrustrum* Frustum = nullptr;
+    bool Wireframe = false;
+    bool ShowOcclusionNodes = false;
+    bool DrawNormals = false;
+    bool Deleted = false;
+
+  protected:
+    // Sends a face's corners: normal, per-stage texture coordinates for texture stages of
+    // material (when the face has texture-coordinate indices), vertex.
+    void EmitFaceCorners(const TQGLFace& face, int material, const std::vector<Vec3>& vertices);
+    // Reports a bad face once per build through the message channel.
+    void ReportBadFace(int faceIndex, const std::string& why);
+    bool badFaceReported_ = false;
+
+  private:
+    UniqueVectorIndex vertexIndex_, normalIndex_, texCoordIndex_;
+};
+
+// Corner order of bounding boxes: 0 (min,min,max) 1 (max,min,max) 2 (max,max,max)
+// 3 (min,max,max) 4 (min,min,min) 5 (min,max,min) 6 (max,max,min) 7 (max,min,min).
+void BoxCorners(const Vec3& lo, const Vec3& hi, Vec3 corners[8]);
+// The twelve edges as GL_LINES in the fixed edge order.
+void DrawBoxEdges(const Vec3 corners[8]);
+
+} // namespace quarn

@@ -1,0 +1,245 @@
+#include "engine/scene/Octree.h"
+
+#include "engine/materials/MaterialList.h"
+#include "engine/scene/Frustum.h"
+#include "engine/scene/StaticMeshObject.h"
+#include "platform/gl/GL.h"
+
+namespace quarn {
+
+OctreeSettings& OctreeBuildSettings() {
+    static OctreeSettings settings;
+    return settings;
+}
+
+namespace {
+
+// Octant tests against the node centre: per axis, true means "<=" and false means ">=".
+struct OctantRule {
+    bool xLow, yLow, zLow;
+};
+const OctantRule kOctants[8] = {{true, false, false}, {true, false, true}, {false, false, false},
+                                {false, false, true}, {true, true, false}, {true, true, true},
+                                {false, true, false}, {false, true, true}};
+
+bool InOctant(const Vec3& v, const Vec3& o, const OctantRule& r) {
+    const bool x = r.xLow ? v.x <= o.x : v.x >= o.x;
+    const bool y = r.yLow ? v.y <= o.y : v.y >= o.y;
+    const bool z = r.zLow ? v.z <= o.z : v.z >= o.z;
+    return x && y && z;
+}
+
+} // namespace
+
+TQGLOctree::~TQGLOctree() {
+    DeleteLists();
+}
+
+void TQGLOctree::DeleteLists() {
+    for (const auto& s : SubMeshes)
+        glDeleteLists(s->ListId, 1);
+    SubMeshes.Clear();
+}
+
+void TQGLOctree::CreateNode(float width, const Vec3& center,
+                            const std::vector<int32_t>& faceIndices) {
+    OctreeSettings& settings = OctreeBuildSettings();
+    Center = center;
+    Width = width;
+    std::vector<int32_t> list;
+    if (faceIndices.size() == 1 && faceIndices[0] == -1) {
+        list.resize(size_t(Mesh->Faces.Count()));
+        for (size_t i = 0; i < list.size(); ++i)
+            list[i] = int32_t(i);
+    } else {
+        list = faceIndices;
+    }
+    const int32_t n = int32_t(list.size());
+    if (n > settings.MaxFacesPerNode && settings.CurrentSubdivision < settings.MaxSubdivisions) {
+        Subdivided = true;
+        std::vector<int32_t> octants[8];
+        const std::vector<Vec3>& v = Mesh->Vertices;
+        for (int32_t f : list) {
+            const TQGLFace& face = *Mesh->Faces.Get(f);
+            int chosen = 0; // a face with no usable corner goes to the first octant
+            bool found = false;
+            for (int k = 0; k < 8 && !found; ++k) {
+                for (size_t c = 0; c < face.VectorIndices.size() && c < 3; ++c) {
+                    const int32_t vi = face.VectorIndices[c];
+                    if (vi < 0 || size_t(vi) >= v.size()) continue;
+                    if (InOctant(v[size_t(vi)], center, kOctants[k])) {
+                        chosen = k;
+                        found = true;
+                        break;
+                    }
+                }
+            }
+            octants[chosen].push_back(f);
+        }
+        const float w = width / 4.0f;
+        for (int k = 0; k < 8; ++k) {
+            if (octants[k].empty()) continue;
+            const OctantRule& r = kOctants[k];
+            const Vec3 c{center.x + (r.xLow ? -w : w), center.y + (r.yLow ? -w : w),
+                         center.z + (r.zLow ? -w : w)};
+            auto child = std::make_unique<TQGLOctree>();
+            child->Frustum = Frustum;
+            child->Mesh = Mesh;
+            child->Parent = this;
+            child->UseDisplayLists = true;
+            ++settings.CurrentSubdivision;
+            child->CreateNode(width / 2.0f, c, octants[k]);
+            --settings.CurrentSubdivision;
+            Children[size_t(k)] = std::move(child);
+        }
+        ComputeNodeBox(list);
+    } else {
+        ComputeNodeBox(list);
+        Subdivided = false;
+        FaceCount = n;
+        FaceIndices = std::move(list);
+    }
+}
+
+void TQGLOctree::ComputeNodeBox(const std::vector<int32_t>& faceIndices) {
+    const std::vector<Vec3>& v = Mesh->Vertices;
+    bool any = false;
+    Vec3 lo, hi;
+    for (int32_t f : faceIndices) {
+        const TQGLFace& face = *Mesh->Faces.Get(f);
+        for (int32_t vi : face.VectorIndices) {
+            if (vi < 0 || size_t(vi) >= v.size()) continue;
+            const Vec3& p = v[size_t(vi)];
+            if (!any) {
+                lo = hi = p;
+                any = true;
+                continue;
+            }
+            if (p.x < lo.x) lo.x = p.x;
+            if (p.y < lo.y) lo.y = p.y;
+            if (p.z < lo.z) lo.z = p.z;
+            if (p.x > hi.x) hi.x = p.x;
+            if (p.y > hi.y) hi.y = p.y;
+            if (p.z > hi.z) hi.z = p.z;
+        }
+    }
+    lo.y -= 0.1f; // the minimum-y side sits a little lower
+    BoxCorners(lo, hi, Corners);
+}
+
+void TQGLOctree::CollectVisible(std::vector<TQGLOctree*>& visible) {
+    if (!Frustum || !Frustum->ArePointsVisible(Corners)) return;
+    visible.push_back(this);
+    if (!Subdivided) return;
+    for (const auto& child : Children)
+        if (child) child->CollectVisible(visible);
+}
+
+void TQGLOctree::DrawNode(uint32_t ticks) {
+    if (UseDisplayLists) {
+        if (SubMeshes.Empty()) BuildNodeLists();
+        CallNodeLists(ticks);
+    } else {
+        DrawNodeImmediate(ticks);
+    }
+}
+
+void TQGLOctree::BuildNodeLists() {
+    int current = -1;
+    bool open = false;
+    for (int32_t i = 0; i < FaceCount; ++i) {
+        const int32_t f = FaceIndices[size_t(i)];
+        if (!Mesh->FaceDrawable(f)) continue;
+        const TQGLFace& face = *Mesh->Faces.Get(f);
+        if (!open || face.MaterialIndex != current) {
+            if (open) {
+                glEnd();
+                glEndList();
+            }
+            current = face.MaterialIndex;
+            auto sub = std::make_unique<TQGLSubMesh>();
+            sub->ListId = glGenLists(1);
+            sub->MaterialIndex = current;
+            glNewList(sub->ListId, GL_COMPILE);
+            SubMeshes.Add(std::move(sub));
+            glBegin(GL_TRIANGLES);
+            open = true;
+        }
+        Mesh->EmitCorners(face, current);
+    }
+    if (open) {
+        glEnd();
+        glEndList();
+    }
+}
+
+void TQGLOctree::CallNodeLists(uint32_t ticks) {
+    for (const auto& s : SubMeshes) {
+        Mesh->Materials->SetMaterial(s->MaterialIndex, ticks);
+        glCallList(s->ListId);
+    }
+}
+
+void TQGLOctree::DrawNodeImmediate(uint32_t ticks) {
+    int current = -1;
+    bool open = false;
+    for (int32_t i = 0; i < FaceCount; ++i) {
+        const int32_t f = FaceIndices[size_t(i)];
+        if (!Mesh->FaceDrawable(f)) continue;
+        const TQGLFace& face = *Mesh->Faces.Get(f);
+        if (!open || face.MaterialIndex != current) {
+            if (open) glEnd();
+            current = face.MaterialIndex;
+            Mesh->Materials->SetMaterial(current, ticks);
+            glBegin(GL_TRIANGLES);
+            open = true;
+        }
+        Mesh->EmitCorners(face, current);
+    }
+    if (open) glEnd();
+}
+
+void TQGLOctree::DrawNodeBoxes() {
+    if (Subdivided)
+        for (const auto& child : Children)
+            if (child) child->DrawNodeBoxes();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_FOG);
+    if (ParticleSystems.empty())
+        glColor3f(0, 0, 1);
+    else
+        glColor3f(1, 0, 1);
+    DrawBoxEdges(Corners);
+    glColor3f(1, 1, 1);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+}
+
+void TQGLOctree::SetUseDisplayLists(bool flag) {
+    UseDisplayLists = flag;
+    DeleteLists();
+    if (Subdivided)
+        for (const auto& child : Children)
+            if (child) child->SetUseDisplayLists(flag);
+}
+
+bool TQGLOctree::Encloses(const Vec3& lo, const Vec3& hi) const {
+    // Corner 4 holds the minima and corner 2 the maxima of the node box.
+    const Vec3& nlo = Corners[4];
+    const Vec3& nhi = Corners[2];
+    return lo.x >= nlo.x && lo.y >= nlo.y && lo.z >= nlo.z && hi.x <= nhi.x && hi.y <= nhi.y &&
+           hi.z <= nhi.z;
+}
+
+TQGLOctree* TQGLOctree::FindContainingNode(const Vec3& lo, const Vec3& hi) {
+    if (!Encloses(lo, hi)) return nullptr;
+    if (Subdivided)
+        for (const auto& child : Children)
+            if (child)
+                if (TQGLOctree* inner = child->FindContainingNode(lo, hi)) return inner;
+    // Enclosed here but by no child: this node keeps it.
+    return this;
+}
+
+} // namespace quarn

@@ -1,0 +1,65 @@
+// Octree nodes of a static mesh: face sets partitioned by octant, culled node by node against
+// the frustum and drawn from display lists compiled the first time a leaf is seen.
+#pragma once
+
+#include "engine/scene/MeshObject.h"
+
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace quarn {
+
+class TQGLStaticMeshObject;
+class TQGLParticleSystem;
+
+// Build settings shared by every octree of the library.
+struct OctreeSettings {
+    int32_t MaxFacesPerNode = 500;
+    int32_t MaxSubdivisions = 30;
+    int32_t CurrentSubdivision = 0;
+};
+OctreeSettings& OctreeBuildSettings();
+
+class TQGLOctree {
+  public:
+    TQGLOctree() = default;
+    ~TQGLOctree();
+    TQGLOctree(const TQGLOctree&) = delete;
+    TQGLOctree& operator=(const TQGLOctree&) = delete;
+
+    // Partitions faces (the one-element list {-1} means all faces of the mesh).
+    void CreateNode(float width, const Vec3& center, const std::vector<int32_t>& faceIndices);
+    void ComputeNodeBox(const std::vector<int32_t>& faceIndices);
+    // Appends this node when its box is in view and visits its children in order; a node out
+    // of view prunes its subtree. Inner nodes are appended too: they hold no faces, so they
+    // draw nothing, and keeping them keeps the walk a single pass.
+    void CollectVisible(std::vector<TQGLOctree*>& visible);
+    void DrawNode(uint32_t ticks);
+    void BuildNodeLists();
+    void CallNodeLists(uint32_t ticks);
+    void DrawNodeImmediate(uint32_t ticks);
+    void DrawNodeBoxes();
+    void SetUseDisplayLists(bool flag);
+    // Deepest node enclosing the box [lo, hi], or null when this node does not.
+    TQGLOctree* FindContainingNode(const Vec3& lo, const Vec3& hi);
+    bool Encloses(const Vec3& lo, const Vec3& hi) const;
+    // Deletes the compiled display lists (they are rebuilt on the next draw).
+    void DeleteLists();
+
+    Vec3 Center;
+    float Width = 0;
+    bool Subdivided = false;
+    std::vector<int32_t> FaceIndices;
+    int32_t FaceCount = 0;
+    std::array<std::unique_ptr<TQGLOctree>, 8> Children; // octants 1..8 at 0..7
+    TQGLSubMeshes SubMeshes;
+    TQGLFrustrum* Frustum = nullptr;
+    TQGLStaticMeshObject* Mesh = nullptr;
+    bool UseDisplayLists = true;
+    Vec3 Corners[8];
+    std::vector<TQGLParticleSystem*> ParticleSystems;
+    TQGLOctree* Parent = nullptr;
+};
+
+} // namespace quarn
