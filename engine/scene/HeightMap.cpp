@@ -1,8 +1,12 @@
 #include "engine/scene/HeightMap.h"
 
 #include "common/EngineError.h"
+#include "engine/materials/BmpReader.h"
+#include "engine/materials/JpegReader.h"
 
 #include <cctype>
+#include <fstream>
+#include <iterator>
 
 namespace quarn {
 
@@ -15,7 +19,30 @@ bool IsJpegHeightMapName(const std::string& name) {
 }
 
 HeightMap LoadHeightMap(const std::string& fileName) {
-    throw EngineError("Unable to read height map " + fileName);
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) throw EngineError("Unable to open height map " + fileName);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
+    PixelBuffer image;
+    if (IsJpegHeightMapName(fileName)) {
+        std::string reason;
+        if (!DecodeJpeg(bytes.data(), bytes.size(), image, kMaxImagePixels, &reason))
+            throw EngineError("Couldn't load height map \"" + fileName + "\": " + reason);
+    } else if (DecodeBmp(bytes.data(), bytes.size(), image) != BmpError::None) {
+        throw EngineError("Couldn't load height map \"" + fileName + "\": not a readable bitmap");
+    }
+    HeightMap map;
+    map.width = image.width;
+    map.height = image.height;
+    map.red.resize(size_t(image.width) * size_t(image.height));
+    const size_t bpp = size_t(image.BytesPerPixel());
+    // Decoded rows run bottom-up; the grid's row 0 is the top of the picture.
+    for (int y = 0; y < image.height; ++y) {
+        const uint8_t* row = &image.pixels[size_t(image.height - 1 - y) * image.RowBytes()];
+        for (int x = 0; x < image.width; ++x)
+            map.red[size_t(y) * size_t(image.width) + size_t(x)] = row[size_t(x) * bpp];
+    }
+    return map;
 }
 
 } // namespace quarn

@@ -11,42 +11,64 @@ namespace quarn {
 
 // ---- Unique index ----------------------------------------------------------------------------
 
-UniqueVectorIndex::Key UniqueVectorIndex::MakeKey(const Vec3& v) {
-    Key k;
-    std::memcpy(&k.x, &v.x, 4);
-    std::memcpy(&k.y, &v.y, 4);
-    std::memcpy(&k.z, &v.z, 4);
-    return k;
-}
-
-size_t UniqueVectorIndex::KeyHash::operator()(const Key& k) const {
+namespace {
+size_t HashBits(const Vec3& v) {
+    uint32_t w[3];
+    std::memcpy(w, &v, sizeof w);
     uint64_t h = 1469598103934665603ull;
-    for (uint32_t w : {k.x, k.y, k.z}) {
-        h ^= w;
-        h *= 1099511628211ull;
+    for (uint32_t x : w) {
+        h = (h ^ x) * 1099511628211ull;
         h ^= h >> 29;
     }
     return static_cast<size_t>(h);
 }
+} // namespace
+
+size_t UniqueVectorIndex::Probe(const std::vector<Vec3>& values, const Vec3& v) const {
+    const size_t mask = slots_.size() - 1;
+    size_t i = HashBits(v) & mask;
+    while (slots_[i] >= 0 && !VectorBitEqual(values[size_t(slots_[i])], v))
+        i = (i + 1) & mask;
+    return i;
+}
+
+void UniqueVectorIndex::Insert(const std::vector<Vec3>& values, int32_t index) {
+    if ((used_ + 1) * 2 > slots_.size()) {
+        std::vector<int32_t> old;
+        old.swap(slots_);
+        slots_.assign(old.empty() ? 64 : old.size() * 2, -1);
+        for (int32_t e : old)
+            if (e >= 0) slots_[Probe(values, values[size_t(e)])] = e;
+    }
+    const size_t i = Probe(values, values[size_t(index)]);
+    if (slots_[i] < 0) { // the first equal entry keeps its place
+        slots_[i] = index;
+        ++used_;
+    }
+}
 
 void UniqueVectorIndex::Rebuild(const std::vector<Vec3>& values) {
-    first_.clear();
-    first_.reserve(values.size());
-    for (size_t i = 0; i < values.size(); ++i)
-        first_.emplace(MakeKey(values[i]), static_cast<int32_t>(i)); // keeps the first
+    size_t capacity = 64;
+    while (capacity < values.size() * 2)
+        capacity *= 2;
+    slots_.assign(capacity, -1);
+    used_ = 0;
     valid_ = true;
+    for (size_t i = 0; i < values.size(); ++i)
+        Insert(values, int32_t(i));
 }
 
 int32_t UniqueVectorIndex::FindOrAdd(std::vector<Vec3>& values, const Vec3& v) {
-    if (!valid_) Rebuild(values);
-    const auto found = first_.emplace(MakeKey(v), static_cast<int32_t>(values.size()));
-    if (found.second) values.push_back(v);
-    return found.first->second;
+    if (!valid_ || slots_.empty()) Rebuild(values);
+    const size_t i = Probe(values, v);
+    if (slots_[i] >= 0) return slots_[i];
+    values.push_back(v);
+    Insert(values, int32_t(values.size() - 1));
+    return int32_t(values.size() - 1);
 }
 
 void UniqueVectorIndex::Appended(const std::vector<Vec3>& values) {
-    if (valid_ && !values.empty())
-        first_.emplace(MakeKey(values.back()), static_cast<int32_t>(values.size() - 1));
+    if (valid_ && !slots_.empty()) Insert(values, int32_t(values.size() - 1));
 }
 
 // ---- Face checks -----------------------------------------------------------------------------

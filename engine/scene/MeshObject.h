@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace quarn {
@@ -57,21 +56,18 @@ class UniqueVectorIndex {
   public:
     // Index of the first entry of values equal to v, or appends v and returns the new index.
     int32_t FindOrAdd(std::vector<Vec3>& values, const Vec3& v);
+    // values just grew by one entry at the back.
     void Appended(const std::vector<Vec3>& values);
     void Invalidate() { valid_ = false; }
 
   private:
-    struct Key {
-        uint32_t x, y, z;
-        bool operator==(const Key& o) const { return x == o.x && y == o.y && z == o.z; }
-    };
-    struct KeyHash {
-        size_t operator()(const Key& k) const;
-    };
-    static Key MakeKey(const Vec3& v);
+    // Open addressing over indices into the array itself: no allocation per entry.
+    size_t Probe(const std::vector<Vec3>& values, const Vec3& v) const;
+    void Insert(const std::vector<Vec3>& values, int32_t index);
     void Rebuild(const std::vector<Vec3>& values);
 
-    std::unordered_map<Key, int32_t, KeyHash> first_;
+    std::vector<int32_t> slots_; // -1 empty; size a power of two, at most half full
+    size_t used_ = 0;
     bool valid_ = true;
 };
 

@@ -211,6 +211,54 @@ QUARN_API uint8_t QUARN_CALL qglGetStaticShowOcclusionNodesFlag(TQGLHandle Objec
 QUARN_API void QUARN_CALL qglSetStaticDrawNormalsFlag(TQGLHandle Object, uint8_t Flag);
 QUARN_API uint8_t QUARN_CALL qglGetStaticDrawNormalsFlag(TQGLHandle Object);
 
+/* ---- Materials ------------------------------------------------------------------------ */
+
+/* Appends a material (ambient 0.8, diffuse 0.2, lit, no blending, no stages) to the scene's
+ * material list; returns its handle. Faces name materials by list index: see
+ * qglGetMaterialIndex. */
+QUARN_API TQGLHandle QUARN_CALL qglAddMaterial(const char* Name);
+/* The material's index in the material list, -1 when it is not in it. */
+QUARN_API int32_t QUARN_CALL qglGetMaterialIndex(TQGLHandle Material);
+/* Colours are red, green, blue in 0..1. Emission sent to GL is emissive + global emissive. */
+QUARN_API void QUARN_CALL qglSetMaterialAmbient(TQGLHandle Material, float R, float G, float B);
+QUARN_API void QUARN_CALL qglGetMaterialAmbient(TQGLHandle Material, float* R, float* G, float* B);
+QUARN_API void QUARN_CALL qglSetMaterialDiffuse(TQGLHandle Material, float R, float G, float B);
+QUARN_API void QUARN_CALL qglGetMaterialDiffuse(TQGLHandle Material, float* R, float* G, float* B);
+QUARN_API void QUARN_CALL qglSetMaterialEmmisive(TQGLHandle Material, float R, float G, float B);
+QUARN_API void QUARN_CALL qglGetMaterialEmmisive(TQGLHandle Material, float* R, float* G, float* B);
+QUARN_API void QUARN_CALL qglSetMaterialSpecular(TQGLHandle Material, float R, float G, float B);
+QUARN_API void QUARN_CALL qglGetMaterialSpecular(TQGLHandle Material, float* R, float* G, float* B);
+/* Copied into every material now in the list; later materials keep (0, 0, 0) until the next
+ * call. */
+QUARN_API void QUARN_CALL qglSetMaterialGlobalEmmisive(float R, float G, float B);
+/* GL_SHININESS. */
+QUARN_API void QUARN_CALL qglSetMaterialGloss(TQGLHandle Material, float Gloss);
+QUARN_API void QUARN_CALL qglGetMaterialGloss(TQGLHandle Material, float* Gloss);
+/* Blending while the material is active: glBlendFunc(Source, Dest) (GL enums). Blended
+ * materials make their dynamic objects draw after the opaque ones, far to near. */
+QUARN_API void QUARN_CALL qglSetMaterialBlendData(TQGLHandle Material, uint8_t Flag,
+                                                  uint32_t Source, uint32_t Dest);
+QUARN_API void QUARN_CALL qglSetMaterialBlendSource(TQGLHandle Material, uint32_t Source);
+QUARN_API uint32_t QUARN_CALL qglGetMaterialBlendSource(TQGLHandle Material);
+QUARN_API void QUARN_CALL qglSetMaterialBlendDest(TQGLHandle Material, uint32_t Dest);
+QUARN_API uint32_t QUARN_CALL qglGetMaterialBlendDest(TQGLHandle Material);
+QUARN_API void QUARN_CALL qglSetMaterialBlendFlag(TQGLHandle Material, uint8_t Flag);
+QUARN_API uint8_t QUARN_CALL qglGetMaterialBlendFlag(TQGLHandle Material);
+/* Lit with the material colours (1) or unlit (0). */
+QUARN_API void QUARN_CALL qglSetMaterialLightFlag(TQGLHandle Material, uint8_t Flag);
+QUARN_API uint8_t QUARN_CALL qglGetMaterialLightFlag(TQGLHandle Material);
+/* 0: fog is switched off while the material is active. */
+QUARN_API void QUARN_CALL qglSetMaterialShowFogFlag(TQGLHandle Material, uint8_t Flag);
+/* Adds a texture stage loading FileName (BMP, JPG or TGA by its last four characters; the same
+ * name string shares one GL texture). FilterMode 0: linear; 1: nearest mipmap; 2: trilinear;
+ * others add nothing. "None" or an empty name adds nothing. A file that cannot be loaded is
+ * reported through the message channel and the stage binds no texture. */
+QUARN_API void QUARN_CALL qglAddMaterialTexShader(TQGLHandle Material, const char* FileName,
+                                                  int32_t FilterMode);
+QUARN_API int32_t QUARN_CALL qglGetMaterialShaderCount(TQGLHandle Material);
+/* Removes and frees the stage at Index; nothing outside 0..count-1. */
+QUARN_API void QUARN_CALL qglDeleteMaterialShader(TQGLHandle Material, int32_t Index);
+
 /* ---- Camera ----------------------------------------------------------------------------- */
 
 QUARN_API void QUARN_CALL qglSetCameraPosition(float X, float Y, float Z);

@@ -1,4 +1,5 @@
 #include "engine/scene/DynamicMeshObject.h"
+#include "engine/scene/HeightMap.h"
 #include "engine/scene/StaticMeshObject.h"
 
 #include <gtest/gtest.h>
@@ -103,4 +104,12 @@ TEST(BoundingBox, ProxiesMeasureTheirSourcesVertices) {
     EXPECT_EQ(&proxy.GetVertices(), &source.Vertices);
     proxy.ComputeBoundingBox();
     EXPECT_FLOAT_EQ(proxy.BoundingCorners[4].x, -4);
+}
+
+TEST(HeightMapName, JpgInAnyCaseIsJpegAndJpegIsNot) {
+    EXPECT_TRUE(IsJpegHeightMapName("hills.jpg"));
+    EXPECT_TRUE(IsJpegHeightMapName("HILLS.JPG"));
+    EXPECT_TRUE(IsJpegHeightMapName("hills.JpG"));
+    EXPECT_FALSE(IsJpegHeightMapName("hills.jpeg")); // handed to the bitmap loader
+    EXPECT_FALSE(IsJpegHeightMapName("jpg"));
 }
