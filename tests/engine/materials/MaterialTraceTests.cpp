@@ -16,14 +16,13 @@ using gl::GLRecorder;
 
 namespace {
 
-// The recorder logs pointers as 0/1; this keeps the four floats of every glMaterialfv.
-std::map<GLenum, std::array<float, 4>> g_sent;
+using Rgba = std::array<float, 4>;
+// The recorder logs pointers as 0/1; this keeps the values of every glMaterialfv.
+std::map<GLenum, Rgba> g_sent;
 
-void CaptureMaterial(GLenum face, GLenum pname, const GLfloat* values) {
+void CaptureMaterial(GLenum face, GLenum pname, const GLfloat* v) {
     GLRecorder::Record("glMaterialfv", {double(face), double(pname), 1.0});
-    std::array<float, 4> v{values[0], 0, 0, 0};
-    if (pname != GL_SHININESS) v = {values[0], values[1], values[2], values[3]};
-    g_sent[pname] = v;
+    g_sent[pname] = pname == GL_SHININESS ? Rgba{v[0], 0, 0, 0} : Rgba{v[0], v[1], v[2], v[3]};
 }
 
 class MaterialTrace : public ::testing::Test {
@@ -39,11 +38,10 @@ class MaterialTrace : public ::testing::Test {
     }
     void TearDown() override { GLRecorder::Uninstall(); }
 
-    TQGLShader* AddTextureStage(GLuint handle, GLenum unit) {
+    void AddTextureStage(GLuint handle, GLenum unit) {
         TQGLShader* stage = material.shaders.AddShader(kTextureStage);
         stage->states = &states;
-        stage->textures.AddExisting("t" + std::to_string(handle) + ".bmp", handle)->unit = unit;
-        return stage;
+        stage->textures.AddExisting("t.bmp", handle)->unit = unit;
     }
 
     gl::Dispatch capturing_;
@@ -51,37 +49,27 @@ class MaterialTrace : public ::testing::Test {
     TQGLMaterial material{"stone"};
 };
 
-const std::vector<std::string> kLitColours = {"glMaterialfv(1032, 4608, 1)", // ambient
-                                              "glMaterialfv(1032, 4609, 1)", // diffuse
-                                              "glMaterialfv(1032, 5633, 1)", // shininess
-                                              "glMaterialfv(1032, 4610, 1)", // specular
-                                              "glMaterialfv(1032, 5632, 1)", // emission
-                                              "glEnable(2896)"};             // lighting
-
-std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
+std::vector<std::string> WithLitColours(std::vector<std::string> lines) {
+    for (const char* l : {"glMaterialfv(1032, 4608, 1)", "glMaterialfv(1032, 4609, 1)",
+                          "glMaterialfv(1032, 5633, 1)", "glMaterialfv(1032, 4610, 1)",
+                          "glMaterialfv(1032, 5632, 1)", "glEnable(2896)"})
+        lines.push_back(l); // ambient, diffuse, shininess, specular, emission, lighting
+    return lines;
 }
 
 } // namespace
 
-TEST_F(MaterialTrace, AMaterialWithoutStagesDrawsUntexturedWithItsColours) {
+TEST_F(MaterialTrace, AMaterialWithoutStagesDrawsUntexturedWithItsColoursAndEmissionSum) {
     material.Apply(0);
-    EXPECT_EQ(GLRecorder::Lines(), Join({"glDisable(3553)"}, kLitColours));
+    EXPECT_EQ(GLRecorder::Lines(), WithLitColours({"glDisable(3553)"}));
+    EXPECT_EQ(g_sent[GL_AMBIENT], (Rgba{0.8f, 0.8f, 0.8f, 1.0f})); // the reverse of GL's
+    EXPECT_EQ(g_sent[GL_DIFFUSE], (Rgba{0.2f, 0.2f, 0.2f, 1.0f}));
+    EXPECT_EQ(g_sent[GL_SPECULAR], (Rgba{0, 0, 0, 1.0f}));
     GLRecorder::Clear();
     material.Unapply();
     EXPECT_TRUE(GLRecorder::Calls().empty()); // no stages, no blending, fog not shown
-}
 
-TEST_F(MaterialTrace, DefaultColoursAreTheReverseOfGLsWithOpaqueAlpha) {
-    material.Apply(0);
-    EXPECT_EQ(g_sent[GL_AMBIENT], (std::array<float, 4>{0.8f, 0.8f, 0.8f, 1.0f}));
-    EXPECT_EQ(g_sent[GL_DIFFUSE], (std::array<float, 4>{0.2f, 0.2f, 0.2f, 1.0f}));
-    EXPECT_EQ(g_sent[GL_SPECULAR], (std::array<float, 4>{0, 0, 0, 1.0f}));
-    EXPECT_EQ(g_sent[GL_SHININESS][0], 0.0f);
-}
-
-TEST_F(MaterialTrace, EmissionIsTheMaterialsOwnPlusTheGlobalEmissive) {
+    // Emission is the material's own plus the global emissive.
     material.emissive = {0.1f, 0.2f, 0.3f};
     material.globalEmissive = {0.5f, 0.25f, 0.125f};
     material.gloss = 40.0f;
@@ -89,109 +77,77 @@ TEST_F(MaterialTrace, EmissionIsTheMaterialsOwnPlusTheGlobalEmissive) {
     EXPECT_FLOAT_EQ(g_sent[GL_EMISSION][0], 0.6f);
     EXPECT_FLOAT_EQ(g_sent[GL_EMISSION][1], 0.45f);
     EXPECT_FLOAT_EQ(g_sent[GL_EMISSION][2], 0.425f);
-    EXPECT_EQ(g_sent[GL_EMISSION][3], 1.0f);
     EXPECT_EQ(g_sent[GL_SHININESS][0], 40.0f);
 }
 
-TEST_F(MaterialTrace, StagesApplyAfterTheUnitsAreResetAndBeforeTheColours) {
+TEST_F(MaterialTrace, StagesApplyAfterTheUnitsAreResetAndUnapplyFirstToLast) {
     states.SetTextureUnit(GL_TEXTURE3, true); // left on by a previous material
-    AddTextureStage(7, GL_TEXTURE0);
-    AddTextureStage(8, GL_TEXTURE1);
+    AddTextureStage(7, GL_TEXTURE1);
+    AddTextureStage(8, GL_TEXTURE0);
     GLRecorder::Clear();
     material.Apply(0);
     EXPECT_EQ(GLRecorder::Lines(),
-              Join({"glActiveTextureARB(33987)", "glDisable(3553)", // reset
-                    "glActiveTextureARB(33984)", "glEnable(3553)", "glBindTexture(3553, 7)",
-                    "glTexEnvi(8960, 8704, 8448)", "glActiveTextureARB(33985)", "glEnable(3553)",
-                    "glBindTexture(3553, 8)", "glTexEnvi(8960, 8704, 8448)"},
-                   kLitColours));
-}
-
-TEST_F(MaterialTrace, UnapplyRunsStagesFirstToLastThenResetsTheUnits) {
-    AddTextureStage(7, GL_TEXTURE1);
-    AddTextureStage(8, GL_TEXTURE0);
-    material.Apply(0);
+              WithLitColours({"glActiveTextureARB(33987)", "glDisable(3553)", // reset
+                              "glActiveTextureARB(33985)", "glEnable(3553)",
+                              "glBindTexture(3553, 7)", "glTexEnvi(8960, 8704, 8448)",
+                              "glActiveTextureARB(33984)", "glEnable(3553)",
+                              "glBindTexture(3553, 8)", "glTexEnvi(8960, 8704, 8448)"}));
     GLRecorder::Clear();
     material.Unapply();
-    // The first stage's reset switches both units off; the second and the final reset find
-    // nothing left to do.
+    // The first stage's reset switches both units off; the rest find nothing to do.
     EXPECT_EQ(GLRecorder::Lines(),
               (std::vector<std::string>{"glActiveTextureARB(33984)", "glDisable(3553)",
                                         "glActiveTextureARB(33985)", "glDisable(3553)"}));
-    EXPECT_FALSE(states.IsEnabled(GL_TEXTURE0));
-    EXPECT_FALSE(states.IsEnabled(GL_TEXTURE1));
 }
 
-TEST_F(MaterialTrace, AnUnlitMaterialSendsNoColoursAndUnapplyLeavesLightingAlone) {
+TEST_F(MaterialTrace, BlendingIsSetLastAndResetToZeroOneWhileLightingIsLeftAlone) {
     material.lightFlag = false;
-    material.Apply(0);
-    EXPECT_EQ(GLRecorder::Lines(),
-              (std::vector<std::string>{"glDisable(3553)", "glDisable(2896)"}));
-    GLRecorder::Clear();
-    material.blendFlag = true;
-    material.Unapply();
-    EXPECT_EQ(GLRecorder::Count("glEnable"), 0);
-    EXPECT_EQ(GLRecorder::Count("glDisable"), 1); // blending only
-}
-
-TEST_F(MaterialTrace, BlendingIsSetLastAndResetToZeroOneOnUnapply) {
     material.blendFlag = true;
     material.blendSource = GL_SRC_ALPHA;
     material.blendDest = GL_ONE_MINUS_SRC_ALPHA;
     material.Apply(0);
-    const std::vector<std::string> applied = GLRecorder::Lines();
-    ASSERT_GE(applied.size(), 2u);
-    EXPECT_EQ(applied[applied.size() - 2], "glBlendFunc(770, 771)");
-    EXPECT_EQ(applied.back(), "glEnable(3042)");
+    EXPECT_EQ(GLRecorder::Lines(),
+              (std::vector<std::string>{"glDisable(3553)", "glDisable(2896)",
+                                        "glBlendFunc(770, 771)", "glEnable(3042)"}));
+    EXPECT_TRUE(g_sent.empty());
     GLRecorder::Clear();
     material.Unapply();
     EXPECT_EQ(GLRecorder::Lines(),
               (std::vector<std::string>{"glBlendFunc(0, 1)", "glDisable(3042)"}));
 }
 
-TEST_F(MaterialTrace, HidingFogHasNoEffectWhileFogIsNotShown) {
-    material.showFogFlag = false;
-    material.Apply(0);
-    material.Unapply();
-    EXPECT_EQ(GLRecorder::Count("glDisable"), 1); // GL_TEXTURE_2D only
-    EXPECT_EQ(GLRecorder::Count("glEnable"), 1);  // lighting only
-}
-
-TEST_F(MaterialTrace, WithFogShownAMaterialThatHidesFogSwitchesItOffAndBackOn) {
-    SetGlobalFogShown(true);
+TEST_F(MaterialTrace, AMaterialHidesFogOnlyWhileFogIsShown) {
     material.showFogFlag = false;
     material.blendFlag = true;
     material.Apply(0);
+    material.Unapply();
+    for (const std::string& l : GLRecorder::Lines())
+        EXPECT_EQ(l.find("2912"), std::string::npos) << l;
+
+    SetGlobalFogShown(true);
+    GLRecorder::Clear();
+    material.Apply(0);
     std::vector<std::string> lines = GLRecorder::Lines();
-    // After the lighting, before the blending.
-    ASSERT_GE(lines.size(), 4u);
+    ASSERT_GE(lines.size(), 4u); // after the lighting, before the blending
     EXPECT_EQ(lines[lines.size() - 4], "glEnable(2896)");
     EXPECT_EQ(lines[lines.size() - 3], "glDisable(2912)");
     GLRecorder::Clear();
     material.Unapply();
-    lines = GLRecorder::Lines();
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back(), "glEnable(2912)");
+    EXPECT_EQ(GLRecorder::Lines().back(), "glEnable(2912)");
 
-    TQGLMaterial foggy("foggy");
-    foggy.states = &states;
+    material.showFogFlag = true;
     GLRecorder::Clear();
-    foggy.Apply(0);
-    foggy.Unapply();
-    for (const std::string& l : GLRecorder::Lines())
-        EXPECT_EQ(l.find("2912"), std::string::npos) << l;
+    material.Apply(0);
+    material.Unapply();
+    EXPECT_EQ(GLRecorder::Count("glEnable") + GLRecorder::Count("glDisable"), 4);
 }
 
-TEST_F(MaterialTrace, AStageWithoutTheCacheGetsTheMaterialsOnApply) {
+TEST_F(MaterialTrace, MissingTextureUnitCachesRaiseOrAreHandedDown) {
     TQGLShader* stage = material.shaders.AddShader(kTextureStage);
     stage->textures.AddExisting("a.bmp", 2);
-    material.Apply(0);
+    EXPECT_THROW(stage->Apply(0), EngineError);
+    material.Apply(0); // the material hands its cache to the stage
     EXPECT_EQ(stage->states, &states);
-    EXPECT_EQ(GLRecorder::Count("glBindTexture"), 1);
-}
-
-TEST(Material, OneOutsideAnyListRaisesInsteadOfCrashing) {
-    gl::ScopedNullDispatch noGL;
     TQGLMaterial loose("loose");
     EXPECT_THROW(loose.Apply(0), EngineError);
 }

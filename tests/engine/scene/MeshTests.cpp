@@ -99,7 +99,7 @@ TEST(BoundingBox, ProxiesMeasureTheirSourcesVertices) {
     TQGLBaseDynamicMeshObject source, proxy;
     source.AddVector({-4, 0, 0});
     source.AddVector({4, 1, 1});
-    proxy.Source = &source;
+    proxy.ProxySource = &source;
     proxy.IsProxy = true;
     EXPECT_EQ(&proxy.GetVertices(), &source.Vertices);
     proxy.ComputeBoundingBox();

@@ -1,0 +1,162 @@
+#include "physics/body/Body.h"
+
+#include "common/EngineError.h"
+#include "physics/world/Collision.h"
+#include "physics/world/World.h"
+
+#include <memory>
+#include <vector>
+
+namespace quarn {
+
+TqpBody::TqpBody(TqpWorld& world, const NewtonCollision* shape, bool isTree)
+    : world_(&world), isTree_(isTree) {
+    newton_ = NewtonCreateBody(world.Newton(), shape);
+    if (!newton_) throw EngineError("The body could not be created");
+    NewtonBodySetUserData(newton_, this);
+    if (!isTree_) {
+        float inertia[3];
+        float origin[3];
+        NewtonConvexCollisionCalculateInertialMatrix(shape, inertia, origin);
+        unitInertia_ = Vec3{inertia[0], inertia[1], inertia[2]};
+        NewtonBodySetForceAndTorqueCallback(newton_, &TqpBody::ForceAndTorqueCallback);
+        NewtonBodySetTransformCallback(newton_, &TqpBody::TransformCallback);
+    }
+    collision_ = NewtonBodyGetCollision(newton_);
+    NewtonBodyGetMatrix(newton_, matrix_.m);
+    previousMatrix_ = matrix_;
+}
+
+TqpBody* TqpBody::Create(TqpWorld& world, TqpCollision* const* collisions, int count) {
+    if (count < 1) throw EngineError("A body needs at least one collision");
+    world.ReserveBodySlot();
+    std::vector<NewtonCollision*> shapes;
+    shapes.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const TqpCollision* c = collisions[i];
+        if (!c) throw EngineError(Format("Collision %d is nil", i));
+        if (!c->Shape()) throw EngineError(Format("Collision %d has no shape", i));
+        if (c->Kind() == TqpCollision::kTree)
+            return world.AdoptBody(std::make_unique<TqpBody>(world, c->Shape(), true));
+        shapes.push_back(c->Shape());
+    }
+    if (count == 1) return world.AdoptBody(std::make_unique<TqpBody>(world, shapes[0], false));
+    NewtonCollision* compound = NewtonCreateCompoundCollision(world.Newton(), count, shapes.data());
+    if (!compound) throw EngineError("The compound collision could not be created");
+    // The body holds its own reference; the compound exists only for it.
+    struct Release {
+        NewtonWorld* w;
+        NewtonCollision* c;
+        ~Release() { NewtonReleaseCollision(w, c); }
+    } release{world.Newton(), compound};
+    return world.AdoptBody(std::make_unique<TqpBody>(world, compound, false));
+}
+
+// The solver body goes with the world (or with TqpWorld's release processing), not here.
+TqpBody::~TqpBody() = default;
+
+void TqpBody::SetMass(float mass) {
+    mass_ = mass;
+    NewtonBodySetMassMatrix(newton_, mass, mass * unitInertia_.x, mass * unitInertia_.y,
+                            mass * unitInertia_.z);
+}
+
+void TqpBody::SetCenterOfMass(const Vec3& centre) {
+    centreOfMass_ = centre;
+    NewtonBodySetCentreOfMass(newton_, &centre.x);
+}
+
+void TqpBody::AddGlobalForce(const Vec3& point, const Vec3& force) {
+    const Vec3 arm = VectorSubtract(point, Vec3{matrix_.m[12], matrix_.m[13], matrix_.m[14]});
+    force_ = VectorAdd(force_, force);
+    torque_ = VectorAdd(torque_, VectorCross(arm, force));
+}
+
+void TqpBody::AddLocalForce(const Vec3& point, const Vec3& force) {
+    AddGlobalForce(VectorTransformPoint(point, matrix_), VectorTransformDirection(force, matrix_));
+}
+
+void TqpBody::SetLocalForce(const Vec3& point, const Vec3& force) {
+    force_ = Vec3{};
+    AddLocalForce(point, force);
+}
+
+void TqpBody::AddLocalTorque(const Vec3& torque) {
+    torque_ = VectorAdd(torque_, VectorTransformDirection(torque, matrix_));
+}
+
+void TqpBody::SetVelocity(const Vec3& velocity) {
+    velocity_ = velocity;
+    NewtonBodySetVelocity(newton_, &velocity.x);
+}
+
+void TqpBody::SetOmega(const Vec3& omega) {
+    omega_ = omega;
+    NewtonBodySetOmega(newton_, &omega.x);
+}
+
+Vec3 TqpBody::VelocityAtGlobalPoint(const Vec3& point) const {
+    return VectorAdd(velocity_, VectorCross(omega_, VectorSubtract(point, centreOfMass_)));
+}
+
+Vec3 TqpBody::VelocityAtLocalPoint(const Vec3& point) const {
+    return VelocityAtGlobalPoint(VectorTransformPoint(point, matrix_));
+}
+
+void TqpBody::SetMatrix(const Mat4& matrix) {
+    matrix_ = matrix;
+    previousMatrix_ = matrix;
+    NewtonBodySetMatrix(newton_, matrix.m);
+}
+
+Mat4 TqpBody::InterpolatedMatrix(float alpha) const {
+    const Quat current = QuaternionFromMatrix(matrix_);
+    const Quat previous = QuaternionFromMatrix(previousMatrix_);
+    Mat4 result = QuaternionToMatrix(QuaternionSlerp(current, previous, alpha));
+    for (int i = 12; i < 16; ++i)
+        result.m[i] = matrix_.m[i] + (previousMatrix_.m[i] - matrix_.m[i]) * alpha;
+    return result;
+}
+
+void TqpBody::SetCoriolisForce(bool enabled) {
+    coriolis_ = enabled;
+    NewtonBodyCoriolisForcesMode(newton_, enabled ? 1 : 0);
+}
+
+void TqpBody::SetContinuousCollision(bool enabled) {
+    continuous_ = enabled;
+    NewtonBodySetContinuousCollisionMode(newton_, enabled ? 1 : 0);
+}
+
+void TqpBody::SetAutoFreeze(bool enabled) {
+    NewtonBodySetAutoFreeze(newton_, enabled ? 1 : 0);
+}
+
+void TqpBody::SetFreezeThreshold(float speed2, float omega2, int frameCount) {
+    NewtonBodySetFreezeTreshold(newton_, speed2, omega2, frameCount);
+}
+
+void TqpBody::ForceAndTorqueCallback(const NewtonBody* body) {
+    TqpBody* self = FromNewton(body);
+    if (!self) return;
+    if (self->forceCallback_) self->forceCallback_(self->Handle());
+    NewtonBodySetForce(body, &self->force_.x);
+    NewtonBodySetTorque(body, &self->torque_.x);
+    self->force_ = Vec3{};
+    self->torque_ = Vec3{};
+}
+
+void TqpBody::TransformCallback(const NewtonBody* body, const float* matrix) {
+    TqpBody* self = FromNewton(body);
+    if (!self) return;
+    if (self->world_->Stepped()) self->previousMatrix_ = self->matrix_;
+    for (int i = 0; i < 16; ++i)
+        self->matrix_.m[i] = matrix[i];
+    NewtonBodyGetOmega(body, &self->omega_.x);
+    NewtonBodyGetVelocity(body, &self->velocity_.x);
+    if (self->transformCallback_)
+        self->transformCallback_(self->Handle(),
+                                 reinterpret_cast<const TqpMatrix*>(&self->matrix_));
+}
+
+} // namespace quarn

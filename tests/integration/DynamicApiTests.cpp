@@ -1,0 +1,222 @@
+// Dynamic objects through the exported C API, in headless windows with real Mesa GL: deferred
+// deletion, the host-facing transform exports, blending and billboards read back as pixels.
+#include "quarn/QuarnGL.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+using ReadPixelsFn = void (*)(int, int, int, int, unsigned, unsigned, void*);
+
+int g_frames = 0;
+int g_stopAfter = 1;
+void (*g_init)() = nullptr;
+void (*g_before)(int frame) = nullptr;
+void (*g_after)(int frame) = nullptr;
+
+void QUARN_CALL OnInit() {
+    if (g_init) g_init();
+}
+void QUARN_CALL OnBefore() {
+    if (g_before) g_before(g_frames + 1);
+}
+void QUARN_CALL OnAfter() {
+    ++g_frames;
+    if (g_after) g_after(g_frames);
+    if (g_frames >= g_stopAfter) qglDestroySceneWindow();
+}
+void QUARN_CALL OnMessage(const char*, const char*) {}
+
+// The centre pixel of the frame under construction (read after the objects are drawn).
+std::array<int, 3> CentrePixel() {
+    static ReadPixelsFn read = nullptr;
+    if (!read)
+        read = reinterpret_cast<ReadPixelsFn>(dlsym(qglGetOpenGLLibHandle(), "glReadPixels"));
+    unsigned char rgba[4] = {};
+    if (read) read(32, 32, 1, 1, 0x1908 /* GL_RGBA */, 0x1401 /* GL_UNSIGNED_BYTE */, rgba);
+    return {rgba[0], rgba[1], rgba[2]};
+}
+
+// An unlit-looking material: only its emission shows.
+TQGLHandle GlowMaterial(const char* name, float r, float g, float b) {
+    TQGLHandle m = qglAddMaterial(name);
+    qglSetMaterialAmbient(m, 0, 0, 0);
+    qglSetMaterialDiffuse(m, 0, 0, 0);
+    qglSetMaterialEmmisive(m, r, g, b);
+    return m;
+}
+
+class DynamicApi : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_frames = 0;
+        g_stopAfter = 1;
+        g_init = nullptr;
+        g_before = nullptr;
+        g_after = nullptr;
+        qglSetMessageCallBack(OnMessage);
+    }
+    int32_t Run() { return qglCreateSceneWindow(64, 64, 32, 0, OnInit, OnBefore, OnAfter); }
+};
+
+std::vector<TQGLHandle> g_handles;
+std::vector<int32_t> g_counts;
+std::vector<std::array<int, 3>> g_pixels;
+
+} // namespace
+
+TEST_F(DynamicApi, AnObjectDeletedAndHiddenInOneFrameIsFreedAtItsEnd) {
+    g_handles.clear();
+    g_counts.clear();
+    g_stopAfter = 3;
+    g_init = [] {
+        for (int i = 0; i < 2; ++i)
+            g_handles.push_back(qglGetDynamicObject(qglAddDynamicObject()));
+    };
+    g_before = [](int frame) {
+        if (frame == 2) {
+            qglSetDynamicVisibleFlag(g_handles[0], 0);
+            qglDeleteDynamicObject(g_handles[0]);
+        }
+    };
+    g_after = [](int) { g_counts.push_back(qglGetDynamicObjectCount()); };
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(g_counts, (std::vector<int32_t>{2, 2, 1})); // still listed during its last frame
+    EXPECT_EQ(qglGetDynamicObject(0), g_handles[1]);
+}
+
+TEST_F(DynamicApi, TwoObjectsDeletedInOneFrameAreBothFreedAndNothingElse) {
+    g_handles.clear();
+    g_counts.clear();
+    g_stopAfter = 2;
+    g_init = [] {
+        for (int i = 0; i < 4; ++i)
+            g_handles.push_back(qglGetDynamicObject(qglAddDynamicObject()));
+        g_handles.push_back(qglLoadDynamicPredefined(1, nullptr, 0, 0, -5, 0, 0, 0, 1, 1, 1));
+        qglDeleteDynamicObject(g_handles[1]);
+        qglDeleteDynamicObject(g_handles[4]);
+    };
+    ASSERT_EQ(Run(), 0);
+    ASSERT_EQ(qglGetDynamicObjectCount(), 3);
+    EXPECT_EQ(qglGetDynamicObject(0), g_handles[0]);
+    EXPECT_EQ(qglGetDynamicObject(1), g_handles[2]);
+    EXPECT_EQ(qglGetDynamicObject(2), g_handles[3]);
+}
+
+TEST_F(DynamicApi, TransformExportsRebuildAndReportTheMatrix) {
+    g_init = [] {
+        TQGLHandle o = qglGetDynamicObject(qglAddDynamicObject());
+        qglSetDynamicRotation(o, 10, 20, 30);
+        EXPECT_EQ(qglGetDynamicYaw(o), 20);
+        float p, y, r;
+        qglGetDynamicRotation(o, &p, &y, &r);
+        EXPECT_EQ(p, 10);
+        EXPECT_EQ(r, 30);
+
+        float host[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 6, 7, 1};
+        qglSetDynamicMatrix(o, host, 1);
+        float m[16];
+        qglGetDynamicMatrix(m, o);
+        EXPECT_EQ(m[12], 5); // the host's matrix, as given
+        qglSetDynamicYaw(o, 90);
+        qglGetDynamicMatrix(m, o);
+        EXPECT_NEAR(m[12], 0, 1e-6); // replaced by the composed one: position still 0
+        EXPECT_NE(m[0], 1.0f);
+
+        qglSetDynamicPosition(o, 1, 2, 3);
+        float pos[3];
+        qglGetDynamicPosition(o, pos);
+        qglGetDynamicMatrix(m, o);
+        EXPECT_EQ(pos[1], 2);
+        EXPECT_NEAR(m[13], 2, 1e-6);
+
+        TQGLHandle proxy = qglAddDynamicProxyObject(o, 1);
+        TQGLHandle proxyOfProxy = qglAddDynamicProxyObject(proxy, 0);
+        ASSERT_NE(proxyOfProxy, nullptr);
+        qglGetDynamicMatrix(m, proxy);
+        for (int i = 0; i < 16; ++i)
+            EXPECT_EQ(m[i], (i % 5 == 0) ? 1.0f : 0.0f) << i; // identity
+        EXPECT_EQ(qglGetDynamicBillboardType(proxy), 0);
+
+        EXPECT_EQ(qglLoadDynamicPredefined(2, nullptr, 0, 0, 0, 0, 0, 0, 1, 1, 1), nullptr);
+        EXPECT_EQ(qglGetLastError(), nullptr);
+        qglAddDynamicFaceVectorIndex(o, 3, 0);
+        ASSERT_NE(qglGetLastError(), nullptr);
+        EXPECT_STREQ(qglGetLastError(), "List index out of bounds (3)");
+    };
+    ASSERT_EQ(Run(), 0);
+}
+
+TEST_F(DynamicApi, AProxyReportsItsSourcesVerticesWithItsOwnFaces) {
+    g_init = [] {
+        TQGLHandle cube = qglLoadDynamicPredefined(1, nullptr, 0, 0, 0, 0, 0, 0, 2, 4, 6);
+        TQUARNFaceData* data = qglGetDynamicFaceData(cube);
+        ASSERT_NE(data, nullptr);
+        EXPECT_EQ(data->FaceCount, 12);
+        EXPECT_EQ(data->VertexCount, 8);
+        EXPECT_EQ(data->Vertices[2].y, 2.0f);
+        TQGLHandle proxy = qglAddDynamicProxyObject(cube, 0);
+        int32_t faces = -1;
+        TQUARNVector* vertices = nullptr;
+        qglGetDynamicFaces(proxy, &faces, nullptr, nullptr, nullptr, &vertices, nullptr, nullptr);
+        EXPECT_EQ(faces, 0);
+        ASSERT_NE(vertices, nullptr);
+        EXPECT_EQ(vertices[2].z, 3.0f);
+        data = qglGetDynamicFaceData(proxy);
+        EXPECT_EQ(data->FaceCount, 0);
+        EXPECT_EQ(data->VertexCount, 8);
+    };
+    ASSERT_EQ(Run(), 0);
+}
+
+TEST_F(DynamicApi, ABlendedQuadInFrontOfAnOpaqueOneShowsTheBlendColour) {
+    g_pixels.clear();
+    g_init = [] {
+        qglSetCameraPosition(0, 0, 5);
+        qglSetCameraDirection(0, 0, -1);
+        TQGLHandle red = GlowMaterial("red", 1, 0, 0);
+        TQGLHandle green = GlowMaterial("green", 0, 1, 0);
+        qglSetMaterialBlendData(green, 1, 1 /* GL_ONE */, 1 /* GL_ONE */);
+        // Listed first but drawn after the opaque quad behind it.
+        qglLoadDynamicPredefined(4, green, 0, 0, 1, 0, 0, 0, 1, 1, 0);
+        qglLoadDynamicPredefined(4, red, 0, 0, 0, 0, 0, 0, 2, 2, 0);
+    };
+    g_after = [](int) { g_pixels.push_back(CentrePixel()); };
+    ASSERT_EQ(Run(), 0);
+    ASSERT_EQ(g_pixels.size(), 1u);
+    EXPECT_GE(g_pixels[0][0], 250); // red + green
+    EXPECT_GE(g_pixels[0][1], 250);
+    EXPECT_LE(g_pixels[0][2], 5);
+}
+
+TEST_F(DynamicApi, ABillboardTurnsToFaceTheCamera) {
+    g_pixels.clear();
+    g_stopAfter = 2;
+    g_init = [] {
+        qglSetCameraPosition(0, 0, 5);
+        qglSetCameraDirection(0, 0, -1);
+        TQGLHandle quad =
+            qglLoadDynamicPredefined(4, GlowMaterial("white", 1, 1, 1), 0, 0, 0, 0, 0, 0, 2, 2, 0);
+        qglSetDynamicBillboardFlag(quad, 1);
+        qglSetDynamicBillboardType(quad, 2); // about the world Y axis
+    };
+    g_after = [](int frame) {
+        g_pixels.push_back(CentrePixel());
+        if (frame == 1) { // seen from +x next: an unturned quad would be edge-on
+            qglSetCameraPosition(5, 0, 0);
+            qglSetCameraDirection(-1, 0, 0);
+        }
+    };
+    ASSERT_EQ(Run(), 0);
+    ASSERT_EQ(g_pixels.size(), 2u);
+    for (const auto& px : g_pixels) {
+        EXPECT_GE(px[0], 250);
+        EXPECT_GE(px[1], 250);
+        EXPECT_GE(px[2], 250);
+    }
+}

@@ -1,0 +1,35 @@
+# Compares the dynamic symbols libQuarnPhysics.so defines with the functions its header
+# declares; any difference fails with both lists.
+execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE nm_out
+                RESULT_VARIABLE nm_rc)
+if(NOT nm_rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[0-9a-fA-F]+ [A-Za-z] [A-Za-z_0-9]+" lines "${nm_out}")
+set(exported)
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^[0-9a-fA-F]+ ([A-Za-z]) ([A-Za-z_0-9]+)$" "\\1;\\2" parts "${line}")
+  list(GET parts 0 kind)
+  list(GET parts 1 name)
+  # Code and data the library defines; linker markers (A) are not part of the interface.
+  if(NOT kind STREQUAL "A")
+    list(APPEND exported ${name})
+  endif()
+endforeach()
+
+file(READ ${HEADER} header)
+string(REGEX MATCHALL "QUARN_API[^;(]*[ *](qp[A-Za-z0-9_]+)\\(" decls "${header}")
+set(declared)
+foreach(decl IN LISTS decls)
+  string(REGEX REPLACE ".*[ *](qp[A-Za-z0-9_]+)\\($" "\\1" name "${decl}")
+  list(APPEND declared ${name})
+endforeach()
+
+list(SORT exported)
+list(REMOVE_DUPLICATES exported)
+list(SORT declared)
+list(LENGTH declared declared_count)
+if(NOT exported STREQUAL declared)
+  message(FATAL_ERROR "Exports differ from the header.\nexported: ${exported}\ndeclared: ${declared}")
+endif()
+message(STATUS "${declared_count} exports match the header")
