@@ -144,6 +144,13 @@ QUARN_API void QUARN_CALL qglAddMaterialTexShader(TQGLHandle M, const char* File
     });
 }
 
+QUARN_API TQGLHandle QUARN_CALL qglAddMaterialRenderTargetShader(TQGLHandle M, int32_t Size) {
+    return GuardGL<TQGLHandle>(nullptr, [&]() -> TQGLHandle {
+        if (Size <= 0 || Size > 8192) throw EngineError("Render-target size must be 1..8192");
+        return RequireScene().materials.AddRenderTargetShader(&Material(M), Size);
+    });
+}
+
 QUARN_API int32_t QUARN_CALL qglGetMaterialShaderCount(TQGLHandle M) {
     return GuardGL<int32_t>(0, [&] { return Material(M).shaders.Count(); });
 }

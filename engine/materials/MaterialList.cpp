@@ -1,5 +1,7 @@
 #include "engine/materials/MaterialList.h"
 
+#include "engine/materials/RenderTargetShader.h"
+
 #include "common/EngineError.h"
 #include "engine/materials/TextureNames.h"
 
@@ -60,9 +62,9 @@ int TQGLMaterialList::AddTextureShader(TQGLMaterial* material, const std::string
 
 TQGLTexture* TQGLMaterialList::AddRenderTargetShader(TQGLMaterial* material, int32_t size) {
     if (!material) throw EngineError("AddRenderTargetShader needs a material");
-    TQGLShader* stage = material->shaders.AddShader(kRenderTargetStage);
-    // The render-target stage takes the texture size here once its class exists.
-    if (!stage) throw EngineError("Render-target stages are not available in this build");
+    auto* stage =
+        static_cast<TQGLRenderTargetShader*>(material->shaders.AddShader(kRenderTargetStage));
+    stage->size = size;
     stage->states = states;
     return stage->textures.AddRenderTarget(size);
 }

@@ -2,6 +2,7 @@
 
 #include "common/EngineError.h"
 #include "engine/materials/States.h"
+#include "engine/materials/RenderTargetShader.h"
 #include "engine/materials/TextureShader.h"
 
 #include <memory>
@@ -41,8 +42,10 @@ TQGLShader* TQGLShaders::AddShader(uint8_t kind) {
     case kCubeMapStage:
     case kSphereMapStage:
     case kBumpMapStage:
-    case kGLSLStage:
     case kRenderTargetStage:
+        stage = std::make_unique<TQGLRenderTargetShader>(kind);
+        break;
+    case kGLSLStage:
         // The stage classes of these kinds are created here once they are written.
         break;
     default: // kNoStage and unknown codes

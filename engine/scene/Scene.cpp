@@ -1,5 +1,6 @@
 #include "engine/scene/Scene.h"
 
+#include "engine/materials/RenderTargetShader.h"
 #include "engine/scene/ViewCamera.h"
 #include "platform/gl/GL.h"
 
@@ -237,6 +238,10 @@ void TQGLBaseScene::RenderSceneMap() {
     frustum.ExtractPlanes();
     RenderStaticObjects(frameTicks, true);
     DrawMapMarkers();
+    // Only a render-target stage can take the copy; any other first stage is left alone.
+    if (mapMaterial && mapMaterial->shaders.Count() > 0)
+        if (auto* target = dynamic_cast<TQGLRenderTargetShader*>(mapMaterial->shaders.Items(0)))
+            target->CopyFromFrameBuffer(s);
     glEnable(GL_CULL_FACE);
     glEnable(GL_LIGHTING);
     if (screenResize) screenResize(width, height);

@@ -81,6 +81,8 @@ class TQGLBaseScene {
     int32_t mapTextureSize = 128;
     int32_t mapFrameCounter = 4;
     Vec3 mapEyePosition{1.0f, 1000.0f, 1.0f};
+    // Material whose first stage (a render-target stage) receives the map; none by default.
+    TQGLMaterial* mapMaterial = nullptr;
     int32_t followIndex = -1;
     std::vector<TQGLMapDynamicObject> mapTrackedObjects;
     void AddMapTrackedObject(TQGLBaseDynamicMeshObject* object, uint8_t colourFlag);

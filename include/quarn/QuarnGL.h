@@ -238,16 +238,13 @@ QUARN_API int32_t QUARN_CALL qglGetDynamicObjectCount(void);
  * proxy chain) under its own transform, at the origin, visible even when the source is hidden.
  * CopyMatrixFlag copies only the source's use-matrix flag. Once the source is freed the proxy
  * draws nothing. */
-QUARN_API TQGLHandle QUARN_CALL qglAddDynamicProxyObject(TQGLHandle Source,
-                                                         uint8_t CopyMatrixFlag);
+QUARN_API TQGLHandle QUARN_CALL qglAddDynamicProxyObject(TQGLHandle Source, uint8_t CopyMatrixFlag);
 /* Drawn once more by the next frame, then freed at its end; the handle dies with it. */
 QUARN_API void QUARN_CALL qglDeleteDynamicObject(TQGLHandle Object);
 /* Append a vertex, normal or texture coordinate; return its index. Geometry is compiled on the
  * object's first draw; later changes are not drawn. */
-QUARN_API int32_t QUARN_CALL qglAddDynamicMeshVector(TQGLHandle Object, float X, float Y,
-                                                     float Z);
-QUARN_API int32_t QUARN_CALL qglAddDynamicMeshNormal(TQGLHandle Object, float X, float Y,
-                                                     float Z);
+QUARN_API int32_t QUARN_CALL qglAddDynamicMeshVector(TQGLHandle Object, float X, float Y, float Z);
+QUARN_API int32_t QUARN_CALL qglAddDynamicMeshNormal(TQGLHandle Object, float X, float Y, float Z);
 QUARN_API int32_t QUARN_CALL qglAddDynamicMeshTexCoord(TQGLHandle Object, float S, float T,
                                                        float R);
 /* The index of the first bitwise-equal entry (0.0 and -0.0 differ), or of the appended one. */
@@ -308,8 +305,7 @@ QUARN_API uint8_t QUARN_CALL qglGetDynamicBillboardFlag(TQGLHandle Object);
  * billboard axis; other kinds stay unturned at their position. */
 QUARN_API void QUARN_CALL qglSetDynamicBillboardType(TQGLHandle Object, uint8_t Kind);
 QUARN_API uint8_t QUARN_CALL qglGetDynamicBillboardType(TQGLHandle Object);
-QUARN_API void QUARN_CALL qglSetDynamicBillboardAxis(TQGLHandle Object, float X, float Y,
-                                                     float Z);
+QUARN_API void QUARN_CALL qglSetDynamicBillboardAxis(TQGLHandle Object, float X, float Y, float Z);
 QUARN_API void QUARN_CALL qglGetDynamicBillboardAxis(TQGLHandle Object, float* X, float* Y,
                                                      float* Z);
 /* The camera a billboard faces; the frame overwrites it with the real camera's position and up
@@ -318,19 +314,18 @@ QUARN_API void QUARN_CALL qglSetDynamicBillBoardCamPos(TQGLHandle Object, float 
                                                        float Z);
 QUARN_API void QUARN_CALL qglGetDynamicBillBoardCamPos(TQGLHandle Object, float* X, float* Y,
                                                        float* Z);
-QUARN_API void QUARN_CALL qglSetDynamicBillBoardCamUp(TQGLHandle Object, float X, float Y,
-                                                      float Z);
+QUARN_API void QUARN_CALL qglSetDynamicBillBoardCamUp(TQGLHandle Object, float X, float Y, float Z);
 QUARN_API void QUARN_CALL qglGetDynamicBillBoardCamUp(TQGLHandle Object, float* X, float* Y,
                                                       float* Z);
 /* Sets kind, camera position and up vector (not the billboard flag). */
-QUARN_API void QUARN_CALL qglSetDynamicBillboardProp(TQGLHandle Object, uint8_t Kind,
-                                                     float CamPosX, float CamPosY, float CamPosZ,
-                                                     float CamUpX, float CamUpY, float CamUpZ);
+QUARN_API void QUARN_CALL qglSetDynamicBillboardProp(TQGLHandle Object, uint8_t Kind, float CamPosX,
+                                                     float CamPosY, float CamPosZ, float CamUpX,
+                                                     float CamUpY, float CamUpZ);
 /* Kind 4 with camera position, up vector and axis (not the billboard flag). */
 QUARN_API void QUARN_CALL qglSetDynamicBillboardPropAxis(TQGLHandle Object, float CamPosX,
-                                                         float CamPosY, float CamPosZ,
-                                                         float CamUpX, float CamUpY, float CamUpZ,
-                                                         float AxisX, float AxisY, float AxisZ);
+                                                         float CamPosY, float CamPosZ, float CamUpX,
+                                                         float CamUpY, float CamUpZ, float AxisX,
+                                                         float AxisY, float AxisZ);
 QUARN_API void QUARN_CALL qglSetDynamicVisibleFlag(TQGLHandle Object, uint8_t Flag);
 QUARN_API uint8_t QUARN_CALL qglGetDynamicVisibleFlag(TQGLHandle Object);
 /* Stored and returned only: dynamic objects are never drawn as wireframes. */
@@ -387,6 +382,10 @@ QUARN_API void QUARN_CALL qglSetMaterialShowFogFlag(TQGLHandle Material, uint8_t
  * reported through the message channel and the stage binds no texture. */
 QUARN_API void QUARN_CALL qglAddMaterialTexShader(TQGLHandle Material, const char* FileName,
                                                   int32_t FilterMode);
+/* Adds a render-target stage: a Size x Size RGB texture (no mipmaps) filled from the lower-left
+ * corner of the frame buffer by the scene map. Returns the texture object (NULL when Size is
+ * outside 1..8192). */
+QUARN_API TQGLHandle QUARN_CALL qglAddMaterialRenderTargetShader(TQGLHandle Material, int32_t Size);
 QUARN_API int32_t QUARN_CALL qglGetMaterialShaderCount(TQGLHandle Material);
 /* Removes and frees the stage at Index; nothing outside 0..count-1. */
 QUARN_API void QUARN_CALL qglDeleteMaterialShader(TQGLHandle Material, int32_t Index);

@@ -1,6 +1,8 @@
 // The plain and animated texture stage, the stage list and the texture list: what is bound on
 // which unit, when animation frames switch, and the GL objects textures create and delete.
 #include "common/EngineError.h"
+#include "engine/materials/MaterialList.h"
+#include "engine/materials/RenderTargetShader.h"
 #include "engine/materials/Shader.h"
 #include "engine/materials/States.h"
 #include "engine/materials/Texture.h"
@@ -49,6 +51,37 @@ TEST(StageList, OnlyKindsWithAStageClassCreateAStage) {
         EXPECT_EQ(list.AddShader(none), nullptr);
     EXPECT_EQ(list.Count(), 1);
     EXPECT_THROW(list.Items(1), EngineError);
+    EXPECT_NE(dynamic_cast<TQGLRenderTargetShader*>(list.AddShader(kRenderTargetStage)), nullptr);
+}
+
+TEST(RenderTargetStage, BindsItsTextureAndCopiesTheLowerLeftSquare) {
+    gl::GLRecorder::Install();
+    TQGLStates states;
+    TQGLMaterialList materials(&states);
+    TQGLMaterial* m = materials.AddMaterial(std::make_unique<TQGLMaterial>("map"));
+    TQGLTexture* texture = materials.AddRenderTargetShader(m, 64);
+    auto* stage = dynamic_cast<TQGLRenderTargetShader*>(m->shaders.Items(0));
+    ASSERT_NE(stage, nullptr);
+    EXPECT_EQ(stage->size, 64);
+    EXPECT_EQ(texture->name, "RenderTargetTexture");
+    gl::GLRecorder::Clear();
+    stage->CopyFromFrameBuffer(64);
+    EXPECT_EQ(
+        gl::GLRecorder::Lines(),
+        (std::vector<std::string>{"glBindTexture(3553, " + std::to_string(texture->handle) + ")",
+                                  "glCopyTexImage2D(3553, 0, 6407, 0, 0, 64, 64, 0)"}));
+    gl::GLRecorder::Clear();
+    m->Apply(0);
+    m->Unapply(); // the material never unapplies a render-target stage itself
+    EXPECT_EQ(gl::GLRecorder::Count("glBindTexture"), 1);
+    EXPECT_FALSE(states.IsEnabled(GL_TEXTURE0)); // switched off by the closing reset
+
+    TQGLRenderTargetShader empty;
+    empty.states = &states;
+    gl::GLRecorder::Clear();
+    empty.CopyFromFrameBuffer(64);
+    EXPECT_EQ(gl::GLRecorder::Count("glCopyTexImage2D"), 0);
+    gl::GLRecorder::Uninstall();
 }
 
 TEST(TextureList, OneUnnamedTextureCountsAsNoneAndNamesLoseTheirDirectory) {

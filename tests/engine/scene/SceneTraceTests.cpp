@@ -137,3 +137,20 @@ TEST(ViewCamera, PositionAndUpComeFromTheCameraMatrix) {
     EXPECT_NEAR(pos.z, 5, 1e-4);
     EXPECT_NEAR(up.y, 1, 1e-6);
 }
+
+TEST_F(SceneTrace, TheSceneMapIsCopiedIntoTheMapMaterialsRenderTarget) {
+    TQGLScene scene(300, 200);
+    scene.mapRender = true;
+    scene.mapTextureSize = 32;
+    TQGLMaterial* map = scene.materials.AddMaterial(std::make_unique<TQGLMaterial>("map"));
+    scene.materials.AddRenderTargetShader(map, 32);
+    scene.mapMaterial = map;
+    GLRecorder::Clear();
+    scene.Render();
+    const std::vector<std::string> lines = GLRecorder::Lines();
+    const auto copy =
+        std::find(lines.begin(), lines.end(), "glCopyTexImage2D(3553, 0, 6407, 0, 0, 32, 32, 0)");
+    ASSERT_NE(copy, lines.end());
+    // The copy happens before the frame's own clear, so the map never shows on screen.
+    EXPECT_NE(std::find(copy, lines.end(), "glClear(16640)"), lines.end());
+}
