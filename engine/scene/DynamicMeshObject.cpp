@@ -225,8 +225,7 @@ const std::vector<Vec3>& TQGLBaseDynamicMeshObject::GetVertices() const {
 void TQGLBaseDynamicMeshObject::BuildSubMeshes() {
     const std::vector<Vec3>& vertices = GetVertices();
     const int materials = MaterialCount();
-    int current = -1;
-    bool open = false;
+    SubMeshCompiler compiler(SubMeshes());
     for (int i = 0; i < Faces.Count(); ++i) {
         const TQGLFace& face = *Faces.Get(i);
         std::string bad;
@@ -242,27 +241,12 @@ void TQGLBaseDynamicMeshObject::BuildSubMeshes() {
             ReportBadFace(i, bad);
             continue;
         }
-        if (face.MaterialIndex != current || !open) {
-            if (open) {
-                glEnd();
-                glEndList();
-            }
-            current = face.MaterialIndex;
-            auto sub = std::make_unique<TQGLSubMesh>();
-            sub->ListId = glGenLists(1);
-            sub->MaterialIndex = current;
-            if (current >= 0 && Materials->Items(current)->blendFlag) HasBlendedMaterial = true;
-            glNewList(sub->ListId, GL_COMPILE);
-            SubMeshes().Add(std::move(sub));
-            glBegin(GL_TRIANGLES);
-            open = true;
-        }
-        EmitFaceCorners(face, current, vertices);
+        const int32_t material = face.MaterialIndex;
+        if (compiler.Run(material) && material >= 0 && Materials->Items(material)->blendFlag)
+            HasBlendedMaterial = true;
+        EmitFaceCorners(face, material, vertices);
     }
-    if (open) {
-        glEnd();
-        glEndList();
-    }
+    compiler.Finish();
 }
 
 void TQGLBaseDynamicMeshObject::DrawSubMeshes(uint32_t ticks) {

@@ -225,6 +225,29 @@ void TQGLBaseMeshObject::DrawNormalVectors() {
     glPopAttrib();
 }
 
+// ---- Sub-mesh compilation -------------------------------------------------------------------
+
+bool SubMeshCompiler::Run(int32_t material) {
+    if (open_ && material == current_) return false;
+    Finish();
+    current_ = material;
+    auto sub = std::make_unique<TQGLSubMesh>();
+    sub->ListId = glGenLists(1);
+    sub->MaterialIndex = material;
+    glNewList(sub->ListId, GL_COMPILE);
+    target_.Add(std::move(sub));
+    glBegin(GL_TRIANGLES);
+    open_ = true;
+    return true;
+}
+
+void SubMeshCompiler::Finish() {
+    if (!open_) return;
+    glEnd();
+    glEndList();
+    open_ = false;
+}
+
 // ---- Boxes -----------------------------------------------------------------------------------
 
 void BoxCorners(const Vec3& lo, const Vec3& hi, Vec3 c[8]) {

@@ -49,6 +49,23 @@ struct TQGLSubMesh {
 
 using TQGLSubMeshes = ObjectList<TQGLSubMesh>;
 
+// Compiles faces into display lists, one per run of consecutive faces with the same material:
+// call Run before each face's corners and Finish after the last face.
+class SubMeshCompiler {
+  public:
+    explicit SubMeshCompiler(TQGLSubMeshes& target) : target_(target) {}
+    // Ends the open run when the material changes and starts a new sub-mesh for it; true when
+    // a new sub-mesh was started.
+    bool Run(int32_t material);
+    // Closes the open run, if any.
+    void Finish();
+
+  private:
+    TQGLSubMeshes& target_;
+    int32_t current_ = -1;
+    bool open_ = false;
+};
+
 // Index of the first bitwise-equal entry of a vector array, kept beside the array so unique
 // adds are linear overall instead of quadratic. Rebuilt lazily after the array is changed in
 // place.

@@ -145,32 +145,15 @@ void TQGLOctree::DrawNode(uint32_t ticks) {
 }
 
 void TQGLOctree::BuildNodeLists() {
-    int current = -1;
-    bool open = false;
+    SubMeshCompiler compiler(SubMeshes);
     for (int32_t i = 0; i < FaceCount; ++i) {
         const int32_t f = FaceIndices[size_t(i)];
         if (!Mesh->FaceDrawable(f)) continue;
         const TQGLFace& face = *Mesh->Faces.Get(f);
-        if (!open || face.MaterialIndex != current) {
-            if (open) {
-                glEnd();
-                glEndList();
-            }
-            current = face.MaterialIndex;
-            auto sub = std::make_unique<TQGLSubMesh>();
-            sub->ListId = glGenLists(1);
-            sub->MaterialIndex = current;
-            glNewList(sub->ListId, GL_COMPILE);
-            SubMeshes.Add(std::move(sub));
-            glBegin(GL_TRIANGLES);
-            open = true;
-        }
-        Mesh->EmitCorners(face, current);
+        compiler.Run(face.MaterialIndex);
+        Mesh->EmitCorners(face, face.MaterialIndex);
     }
-    if (open) {
-        glEnd();
-        glEndList();
-    }
+    compiler.Finish(); // static meshes do not track blended materials
 }
 
 void TQGLOctree::CallNodeLists(uint32_t ticks) {
