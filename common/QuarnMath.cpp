@@ -47,11 +47,6 @@ Vec3 VectorTransformDirection(const Vec3& d, const Mat4& m) {
             d.x * m.m[2] + d.y * m.m[6] + d.z * m.m[10]};
 }
 
-bool VectorBitEqual(const Vec3& a, const Vec3& b) {
-    // Bitwise on purpose: 0.0 and -0.0 must differ.
-    return std::memcmp(&a, &b, sizeof(Vec3)) == 0; // NOLINT(bugprone-suspicious-memory-comparison)
-}
-
 bool IsFinite(const Vec3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }

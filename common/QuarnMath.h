@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 namespace quarn {
 
@@ -50,7 +51,9 @@ Vec3 VectorTransformPoint(const Vec3& p, const Mat4& m);
 // d * M with w = 0 (translation ignored).
 Vec3 VectorTransformDirection(const Vec3& d, const Mat4& m);
 // Bitwise equality of the three components: 0.0 and -0.0 differ, NaN equals an identical NaN.
-bool VectorBitEqual(const Vec3& a, const Vec3& b);
+inline bool VectorBitEqual(const Vec3& a, const Vec3& b) {
+    return std::memcmp(&a, &b, sizeof(Vec3)) == 0; // NOLINT(bugprone-suspicious-memory-comparison)
+}
 bool IsFinite(const Vec3& v);
 bool IsFinite(const Mat4& m);
 

@@ -24,25 +24,40 @@ size_t HashBits(const Vec3& v) {
 }
 } // namespace
 
+namespace {
+constexpr uint64_t kEmptySlot = 0xFFFFFFFFull;
+inline uint32_t SlotIndex(uint64_t slot) {
+    return uint32_t(slot & 0xFFFFFFFFull);
+}
+inline uint32_t SlotTag(uint64_t slot) {
+    return uint32_t(slot >> 32);
+}
+} // namespace
+
 size_t UniqueVectorIndex::Probe(const std::vector<Vec3>& values, const Vec3& v) const {
     const size_t mask = slots_.size() - 1;
-    size_t i = HashBits(v) & mask;
-    while (slots_[i] >= 0 && !VectorBitEqual(values[size_t(slots_[i])], v))
-        i = (i + 1) & mask;
-    return i;
+    const size_t h = HashBits(v);
+    const uint32_t tag = uint32_t(uint64_t(h) >> 32);
+    size_t i = h & mask;
+    for (;; i = (i + 1) & mask) {
+        const uint64_t slot = slots_[i];
+        if (slot == kEmptySlot) return i;
+        if (SlotTag(slot) == tag && VectorBitEqual(values[SlotIndex(slot)], v)) return i;
+    }
 }
 
 void UniqueVectorIndex::Insert(const std::vector<Vec3>& values, int32_t index) {
     if ((used_ + 1) * 2 > slots_.size()) {
-        std::vector<int32_t> old;
+        std::vector<uint64_t> old;
         old.swap(slots_);
-        slots_.assign(old.empty() ? 64 : old.size() * 2, -1);
-        for (int32_t e : old)
-            if (e >= 0) slots_[Probe(values, values[size_t(e)])] = e;
+        slots_.assign(old.empty() ? 64 : old.size() * 2, kEmptySlot);
+        for (uint64_t e : old)
+            if (e != kEmptySlot) slots_[Probe(values, values[SlotIndex(e)])] = e;
     }
-    const size_t i = Probe(values, values[size_t(index)]);
-    if (slots_[i] < 0) { // the first equal entry keeps its place
-        slots_[i] = index;
+    const Vec3& v = values[size_t(index)];
+    const size_t i = Probe(values, v);
+    if (slots_[i] == kEmptySlot) { // the first equal entry keeps its place
+        slots_[i] = (uint64_t(HashBits(v)) >> 32 << 32) | uint32_t(index);
         ++used_;
     }
 }
@@ -51,7 +66,7 @@ void UniqueVectorIndex::Rebuild(const std::vector<Vec3>& values) {
     size_t capacity = 64;
     while (capacity < values.size() * 2)
         capacity *= 2;
-    slots_.assign(capacity, -1);
+    slots_.assign(capacity, kEmptySlot);
     used_ = 0;
     valid_ = true;
     for (size_t i = 0; i < values.size(); ++i)
@@ -61,7 +76,7 @@ void UniqueVectorIndex::Rebuild(const std::vector<Vec3>& values) {
 int32_t UniqueVectorIndex::FindOrAdd(std::vector<Vec3>& values, const Vec3& v) {
     if (!valid_ || slots_.empty()) Rebuild(values);
     const size_t i = Probe(values, v);
-    if (slots_[i] >= 0) return slots_[i];
+    if (slots_[i] != kEmptySlot) return int32_t(SlotIndex(slots_[i]));
     values.push_back(v);
     Insert(values, int32_t(values.size() - 1));
     return int32_t(values.size() - 1);

@@ -27,6 +27,11 @@ class TQGLBaseObject {
 
 class TQGLBaseFace {
   public:
+    TQGLBaseFace() { // faces are triangles: one allocation per array instead of three
+        VectorIndices.reserve(3);
+        NormalIndices.reserve(3);
+    }
+
     void AddVectorIndex(int32_t i) { VectorIndices.push_back(i); }
     void AddNormalIndex(int32_t i) { NormalIndices.push_back(i); }
     void AddTexCoordIndex(int32_t i) { TexCoordIndices.push_back(i); }
@@ -83,7 +88,10 @@ class UniqueVectorIndex {
     void Insert(const std::vector<Vec3>& values, int32_t index);
     void Rebuild(const std::vector<Vec3>& values);
 
-    std::vector<int32_t> slots_; // -1 empty; size a power of two, at most half full
+    // Each slot: the hash's high 32 bits beside the entry's index (low 32 bits; 0xFFFFFFFF
+    // empty). The tag spares most probes a look into the array. Power-of-two size, at most
+    // half full.
+    std::vector<uint64_t> slots_;
     size_t used_ = 0;
     bool valid_ = true;
 };

@@ -5,6 +5,8 @@
 #include "engine/scene/StaticMeshObject.h"
 #include "platform/gl/GL.h"
 
+#include <cmath>
+
 namespace quarn {
 
 OctreeSettings& OctreeBuildSettings() {
@@ -22,11 +24,17 @@ const OctantRule kOctants[8] = {{true, false, false}, {true, false, true}, {fals
                                 {false, false, true}, {true, true, false}, {true, true, true},
                                 {false, true, false}, {false, true, true}};
 
-bool InOctant(const Vec3& v, const Vec3& o, const OctantRule& r) {
-    const bool x = r.xLow ? v.x <= o.x : v.x >= o.x;
-    const bool y = r.yLow ? v.y <= o.y : v.y >= o.y;
-    const bool z = r.zLow ? v.z <= o.z : v.z >= o.z;
-    return x && y && z;
+// Bit k set when v passes octant k+1's test (tests are inclusive, so a point on a centre plane
+// passes several).
+unsigned OctantMask(const Vec3& v, const Vec3& o) {
+    const bool xl = v.x <= o.x, xh = v.x >= o.x, yl = v.y <= o.y, yh = v.y >= o.y;
+    const bool zl = v.z <= o.z, zh = v.z >= o.z;
+    unsigned mask = 0;
+    for (unsigned k = 0; k < 8; ++k) {
+        const OctantRule& r = kOctants[k];
+        if ((r.xLow ? xl : xh) && (r.yLow ? yl : yh) && (r.zLow ? zl : zh)) mask |= 1u << k;
+    }
+    return mask;
 }
 
 } // namespace
@@ -61,19 +69,14 @@ void TQGLOctree::CreateNode(float width, const Vec3& center,
         const std::vector<Vec3>& v = Mesh->Vertices;
         for (int32_t f : list) {
             const TQGLFace& face = *Mesh->Faces.Get(f);
-            int chosen = 0; // a face with no usable corner goes to the first octant
-            bool found = false;
-            for (int k = 0; k < 8 && !found; ++k) {
-                for (size_t c = 0; c < face.VectorIndices.size() && c < 3; ++c) {
-                    const int32_t vi = face.VectorIndices[c];
-                    if (vi < 0 || size_t(vi) >= v.size()) continue;
-                    if (InOctant(v[size_t(vi)], center, kOctants[k])) {
-                        chosen = k;
-                        found = true;
-                        break;
-                    }
-                }
+            // The first octant any of the first three corners falls in; a face with no usable
+            // corner goes to the first octant.
+            unsigned mask = 0;
+            for (size_t c = 0; c < face.VectorIndices.size() && c < 3; ++c) {
+                const int32_t vi = face.VectorIndices[c];
+                if (vi >= 0 && size_t(vi) < v.size()) mask |= OctantMask(v[size_t(vi)], center);
             }
+            const int chosen = mask ? __builtin_ctz(mask) : 0;
             octants[chosen].push_back(f);
         }
         const float w = width / 4.0f;
@@ -92,13 +95,35 @@ void TQGLOctree::CreateNode(float width, const Vec3& center,
             --settings.CurrentSubdivision;
             Children[size_t(k)] = std::move(child);
         }
-        ComputeNodeBox(list);
+        // The children partition the list, so their boxes together are the node's box (the
+        // minimum-y offset survives a minimum); no second pass over the faces.
+        UnionOfChildBoxes();
     } else {
         ComputeNodeBox(list);
         Subdivided = false;
         FaceCount = n;
         FaceIndices = std::move(list);
     }
+}
+
+void TQGLOctree::UnionOfChildBoxes() {
+    bool any = false;
+    Vec3 lo, hi;
+    for (const auto& child : Children) {
+        if (!child || child->boxEmpty_) continue;
+        const Vec3& clo = child->Corners[4];
+        const Vec3& chi = child->Corners[2];
+        if (!any) {
+            lo = clo;
+            hi = chi;
+            any = true;
+            continue;
+        }
+        lo = Vec3{std::fmin(lo.x, clo.x), std::fmin(lo.y, clo.y), std::fmin(lo.z, clo.z)};
+        hi = Vec3{std::fmax(hi.x, chi.x), std::fmax(hi.y, chi.y), std::fmax(hi.z, chi.z)};
+    }
+    boxEmpty_ = !any;
+    BoxCorners(lo, hi, Corners);
 }
 
 void TQGLOctree::ComputeNodeBox(const std::vector<int32_t>& faceIndices) {
@@ -123,7 +148,8 @@ void TQGLOctree::ComputeNodeBox(const std::vector<int32_t>& faceIndices) {
             if (p.z > hi.z) hi.z = p.z;
         }
     }
-    lo.y -= 0.1f; // the minimum-y side sits a little lower
+    boxEmpty_ = !any;
+    if (any) lo.y -= 0.1f; // the minimum-y side sits a little lower
     BoxCorners(lo, hi, Corners);
 }
 

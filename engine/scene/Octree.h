@@ -60,6 +60,10 @@ class TQGLOctree {
     Vec3 Corners[8];
     std::vector<TQGLParticleSystem*> ParticleSystems;
     TQGLOctree* Parent = nullptr;
+
+  private:
+    void UnionOfChildBoxes();
+    bool boxEmpty_ = true; // no corner of any face of the node was usable
 };
 
 } // namespace quarn
