@@ -39,16 +39,12 @@ TQGLShader* TQGLShaders::AddShader(uint8_t kind) {
     case kTextureStage:
         stage = std::make_unique<TQGLTextureShader>(kind);
         break;
-    case kCubeMapStage:
-    case kSphereMapStage:
-    case kBumpMapStage:
     case kRenderTargetStage:
         stage = std::make_unique<TQGLRenderTargetShader>(kind);
         break;
-    case kGLSLStage:
-        // The stage classes of these kinds are created here once they are written.
-        break;
-    default: // kNoStage and unknown codes
+    default:
+        // kNoStage and unknown codes create nothing; so do the cube-map, sphere-map, bump-map
+        // and GLSL kinds until their stage classes are written.
         break;
     }
     if (!stage) return nullptr;

@@ -39,7 +39,8 @@ float Radians(float degrees) {
 
 bool AllBitsZero(const Mat4& m) {
     static const Mat4 zero{};
-    return std::memcmp(m.m, zero.m, sizeof m.m) == 0;
+    return std::memcmp(m.m, zero.m, sizeof m.m) ==
+           0; // NOLINT(bugprone-suspicious-memory-comparison)
 }
 
 // Restores a source's Visible flag however its render ends.

@@ -53,7 +53,6 @@ TqpBody* TqpBody::Create(TqpWorld& world, TqpCollision* const* collisions, int c
 }
 
 // The solver body goes with the world (or with TqpWorld's release processing), not here.
-TqpBody::~TqpBody() = default;
 
 void TqpBody::SetMass(float mass) {
     mass_ = mass;

@@ -18,7 +18,7 @@ class TqpBody {
     // Builds a static body (mass 0) from shape; the body takes its own reference. A tree
     // (isTree) never moves, so it gets neither inertia nor callbacks.
     TqpBody(TqpWorld& world, const NewtonCollision* shape, bool isTree);
-    ~TqpBody();
+    ~TqpBody() = default;
     TqpBody(const TqpBody&) = delete;
 
     // Builds a body of count collisions and hands it to the world: a tree among them is used

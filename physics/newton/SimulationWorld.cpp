@@ -250,6 +250,8 @@ void NewtonWorld::ReportTransforms() {
     for (NewtonBody* b = firstBody; b; b = b->next) {
         if (!b->transformCallback || b->pendingDestroy) continue;
         quarn::newton::MatrixFromTransform(b->BodyFrame(), matrix);
+        // Bitwise: any change at all is reported.
+        // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison)
         if (std::memcmp(matrix, b->reported, sizeof matrix) == 0) continue;
         std::memcpy(b->reported, matrix, sizeof matrix);
         b->transformCallback(b, b->reported);

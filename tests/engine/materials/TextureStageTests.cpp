@@ -52,6 +52,9 @@ TEST(StageList, OnlyKindsWithAStageClassCreateAStage) {
     EXPECT_EQ(list.Count(), 1);
     EXPECT_THROW(list.Items(1), EngineError);
     EXPECT_NE(dynamic_cast<TQGLRenderTargetShader*>(list.AddShader(kRenderTargetStage)), nullptr);
+    for (uint8_t later : {uint8_t(kCubeMapStage), uint8_t(kSphereMapStage), uint8_t(kBumpMapStage),
+                          uint8_t(kGLSLStage)})
+        EXPECT_EQ(list.AddShader(later), nullptr) << "kind " << int(later);
 }
 
 TEST(RenderTargetStage, BindsItsTextureAndCopiesTheLowerLeftSquare) {
