@@ -39,8 +39,8 @@ float Radians(float degrees) {
 
 bool AllBitsZero(const Mat4& m) {
     static const Mat4 zero{};
-    return std::memcmp(m.m, zero.m, sizeof m.m) ==
-           0; // NOLINT(bugprone-suspicious-memory-comparison)
+    // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): every bit zero, as stored
+    return std::memcmp(m.m, zero.m, sizeof m.m) == 0;
 }
 
 // Restores a source's Visible flag however its render ends.
