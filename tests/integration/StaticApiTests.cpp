@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -11,6 +12,11 @@
 #include <vector>
 
 namespace {
+
+// A file name in the test temp directory that no other process uses.
+std::string TempFile(const char* stem) {
+    return ::testing::TempDir() + stem + "_" + std::to_string(getpid()) + ".bmp";
+}
 
 using Pixel = std::array<int, 3>;
 
@@ -265,7 +271,7 @@ TEST_F(StaticApi, AFaceOutsideTheListIsAnErrorNotACrash) {
 }
 
 TEST_F(StaticApi, ALitTexturedTriangleShowsItsTextureColour) {
-    g_texture = ::testing::TempDir() + "quarn_green.bmp";
+    g_texture = TempFile("quarn_green");
     WriteBmp(g_texture, 2, 2, std::vector<std::array<int, 3>>(4, {20, 200, 40}));
     g_init = [] { AddTexturedTriangle(TexturedMaterial(g_texture)); };
     g_afterFrame = [](int) { g_centre = ReadPixel(32, 28); };
@@ -278,7 +284,7 @@ TEST_F(StaticApi, ALitTexturedTriangleShowsItsTextureColour) {
 }
 
 TEST_F(StaticApi, TwoMaterialsNamingTheSameFileShareOneLoadedTexture) {
-    g_texture = ::testing::TempDir() + "quarn_shared.bmp";
+    g_texture = TempFile("quarn_shared");
     WriteBmp(g_texture, 2, 2, std::vector<std::array<int, 3>>(4, {200, 30, 30}));
     g_init = [] {
         TexturedMaterial(g_texture);
@@ -294,7 +300,7 @@ TEST_F(StaticApi, TwoMaterialsNamingTheSameFileShareOneLoadedTexture) {
 TEST_F(StaticApi, ATerrainFromAHeightMapHasTwoFacesPerCell) {
     static TQGLHandle terrain = nullptr;
     static TQUARNFaceData* data = nullptr;
-    g_texture = ::testing::TempDir() + "quarn_height.bmp";
+    g_texture = TempFile("quarn_height");
     WriteBmp(g_texture, 3, 3, std::vector<std::array<int, 3>>(9, {128, 0, 0}));
     g_init = [] {
         terrain = qglAddStaticObjectTerrain(g_texture.c_str(), "", "", 10, 1, 0, 0, 0, 0);

@@ -5,6 +5,7 @@
 #include <SDL2/SDL.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -12,6 +13,11 @@
 #include <vector>
 
 namespace {
+
+// A file name in the test temp directory that no other process uses.
+std::string TempFile(const char* stem) {
+    return ::testing::TempDir() + stem + "_" + std::to_string(getpid()) + ".bmp";
+}
 
 std::vector<std::string> g_log;
 int g_frames = 0;
@@ -254,7 +260,7 @@ TEST_F(WindowApi, CameraExportsAfterTheWindowOpens) {
 }
 
 TEST_F(WindowApi, AScreenshotSavesTheShownFrameAsABitmap) {
-    const std::string file = ::testing::TempDir() + "quarn_shot.bmp";
+    const std::string file = TempFile("quarn_shot");
     static std::string path;
     path = file;
     g_stopAfter = 3;
