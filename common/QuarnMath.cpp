@@ -171,6 +171,31 @@ Mat4 MatrixRotAxis(const Vec3& axisIn, float a) {
     return r;
 }
 
+Mat4 MatrixPerspective(float fovyDegrees, float aspect, float n, float f) {
+    const float t = 1.0f / std::tan(static_cast<float>(fovyDegrees * 0.5 * kDegToRad));
+    Mat4 r;
+    r.m[0] = t / aspect;
+    r.m[5] = t;
+    r.m[10] = (f + n) / (n - f);
+    r.m[11] = -1.0f;
+    r.m[14] = 2.0f * f * n / (n - f);
+    return r;
+}
+
+Mat4 MatrixLookAt(const Vec3& eye, const Vec3& target, const Vec3& upHint) {
+    const Vec3 fwd = VectorNormalize(VectorSubtract(target, eye));
+    const Vec3 side = VectorNormalize(VectorCross(fwd, upHint));
+    const Vec3 up = VectorCross(side, fwd);
+    Mat4 m = MatrixIdentity();
+    m.at(0, 0) = side.x, m.at(1, 0) = side.y, m.at(2, 0) = side.z;
+    m.at(0, 1) = up.x, m.at(1, 1) = up.y, m.at(2, 1) = up.z;
+    m.at(0, 2) = -fwd.x, m.at(1, 2) = -fwd.y, m.at(2, 2) = -fwd.z;
+    m.at(3, 0) = -VectorDot(side, eye);
+    m.at(3, 1) = -VectorDot(up, eye);
+    m.at(3, 2) = VectorDot(fwd, eye);
+    return m;
+}
+
 Quat QuaternionFromMatrix(const Mat4& mat) {
     // Row-vector matrix: element (r, c) of the column-vector rotation is at(c, r).
     const auto e = [&](int r, int c) { return static_cast<double>(mat.at(c, r)); };

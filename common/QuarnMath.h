@@ -71,6 +71,11 @@ Mat4 MatrixRotZ(float radians);
 // Rotation about an arbitrary unit axis by radians (same handedness as RotX/RotY/RotZ).
 Mat4 MatrixRotAxis(const Vec3& axis, float radians);
 
+// The projection gluPerspective builds (fovy in degrees), in the same layout.
+Mat4 MatrixPerspective(float fovyDegrees, float aspect, float zNear, float zFar);
+// The view transform gluLookAt builds: eye looking at target, up roughly upward.
+Mat4 MatrixLookAt(const Vec3& eye, const Vec3& target, const Vec3& up);
+
 // The rotation part (upper 3x3) of M as a unit quaternion; M's rows should be orthonormal.
 Quat QuaternionFromMatrix(const Mat4& m);
 // Rotation matrix of q (translation zero).

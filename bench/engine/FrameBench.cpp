@@ -46,16 +46,10 @@ BENCHMARK(BM_EmptySceneFrame)
     ->Unit(benchmark::kMicrosecond);
 
 quarn::TQGLFrustrum MakeFrustum() {
-    float p[16] = {};
-    const float t = 1.0f / std::tan(22.5f * 3.14159265f / 180.0f);
-    p[0] = t;
-    p[5] = t;
-    p[10] = -2001.0f / 1999.0f;
-    p[11] = -1;
-    p[14] = -4000.0f / 1999.0f;
+    const quarn::Mat4 projection = quarn::MatrixPerspective(45, 1, 1, 2000);
     const quarn::Mat4 view = quarn::MatrixIdentity();
     quarn::TQGLFrustrum f;
-    f.ExtractPlanesFrom(p, view.m);
+    f.ExtractPlanesFrom(projection.m, view.m);
     return f;
 }
 

@@ -35,26 +35,11 @@ struct World {
     }
 };
 
-// Perspective 45 degrees, far 2000, looking from eye toward target (GL order matrices).
+// Perspective 45 degrees, far 2000, looking from eye toward target.
 void Look(TQGLFrustrum& f, Vec3 eye, Vec3 target) {
-    float p[16] = {};
-    const float t = 1.0f / std::tan(22.5f * 3.14159265f / 180.0f);
-    p[0] = t;
-    p[5] = t;
-    p[10] = -2001.0f / 1999.0f;
-    p[11] = -1;
-    p[14] = -4000.0f / 1999.0f;
-    const Vec3 fwd = VectorNormalize(VectorSubtract(target, eye));
-    const Vec3 side = VectorNormalize(VectorCross(fwd, Vec3{0, 1, 0}));
-    const Vec3 up = VectorCross(side, fwd);
-    Mat4 m = MatrixIdentity();
-    m.at(0, 0) = side.x, m.at(1, 0) = side.y, m.at(2, 0) = side.z;
-    m.at(0, 1) = up.x, m.at(1, 1) = up.y, m.at(2, 1) = up.z;
-    m.at(0, 2) = -fwd.x, m.at(1, 2) = -fwd.y, m.at(2, 2) = -fwd.z;
-    m.at(3, 0) = -VectorDot(side, eye);
-    m.at(3, 1) = -VectorDot(up, eye);
-    m.at(3, 2) = VectorDot(fwd, eye);
-    f.ExtractPlanesFrom(p, m.m);
+    const Mat4 p = MatrixPerspective(45, 1, 1, 2000);
+    const Mat4 m = MatrixLookAt(eye, target, Vec3{0, 1, 0});
+    f.ExtractPlanesFrom(p.m, m.m);
 }
 
 void BM_TerrainBuild1024(benchmark::State& state) {

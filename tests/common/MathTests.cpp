@@ -140,3 +140,23 @@ TEST(Math, DecomposeRejectsSingularAndNonFiniteMatrices) {
     bad.m[5] = NAN;
     EXPECT_FALSE(MatrixDecompose(bad, parts));
 }
+
+TEST(Math, LookAtPutsTheEyeAtTheOriginAndTheTargetDownMinusZ) {
+    const Mat4 view = MatrixLookAt({3, 4, 5}, {3, 4, -5}, {0, 1, 0});
+    ExpectVec(VectorTransformPoint({3, 4, 5}, view), 0, 0, 0);
+    ExpectVec(VectorTransformPoint({3, 4, -5}, view), 0, 0, -10);
+    const Mat4 side = MatrixLookAt({0, 0, 0}, {1, 0, 0}, {0, 1, 0});
+    ExpectVec(VectorTransformPoint({1, 0, 0}, side), 0, 0, -1);
+    ExpectVec(VectorTransformPoint({0, 0, 1}, side), 1, 0, 0); // +Z is to the right
+}
+
+TEST(Math, PerspectiveMapsNearAndFarToTheDepthRange) {
+    const Mat4 p = MatrixPerspective(90, 2, 1, 100);
+    const auto depth = [&](float z) { // clip z / clip w of a point on the axis
+        return (z * p.m[10] + p.m[14]) / (z * p.m[11]);
+    };
+    EXPECT_NEAR(depth(-1), -1.0f, 1e-5f);
+    EXPECT_NEAR(depth(-100), 1.0f, 1e-5f);
+    EXPECT_NEAR(p.m[5], 1.0f, 1e-6f); // cot(45 degrees)
+    EXPECT_NEAR(p.m[0], 0.5f, 1e-6f); // divided by the aspect
+}

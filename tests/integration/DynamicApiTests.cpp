@@ -1,5 +1,6 @@
 // Dynamic objects through the exported C API, in headless windows with real Mesa GL: deferred
 // deletion, the host-facing transform exports, blending and billboards read back as pixels.
+#include "GLProbe.h"
 #include "quarn/QuarnGL.h"
 
 #include <dlfcn.h>
@@ -10,8 +11,6 @@
 #include <vector>
 
 namespace {
-
-using ReadPixelsFn = void (*)(int, int, int, int, unsigned, unsigned, void*);
 
 int g_frames = 0;
 int g_stopAfter = 1;
@@ -34,12 +33,7 @@ void QUARN_CALL OnMessage(const char*, const char*) {}
 
 // The centre pixel of the frame under construction (read after the objects are drawn).
 std::array<int, 3> CentrePixel() {
-    static ReadPixelsFn read = nullptr;
-    if (!read)
-        read = reinterpret_cast<ReadPixelsFn>(dlsym(qglGetOpenGLLibHandle(), "glReadPixels"));
-    unsigned char rgba[4] = {};
-    if (read) read(32, 32, 1, 1, 0x1908 /* GL_RGBA */, 0x1401 /* GL_UNSIGNED_BYTE */, rgba);
-    return {rgba[0], rgba[1], rgba[2]};
+    return probe::ReadFramePixel(32, 32);
 }
 
 // An unlit-looking material: only its emission shows.

@@ -1,4 +1,5 @@
 // Static meshes through the exported C API, rendered by real Mesa GL in a headless window.
+#include "GLProbe.h"
 #include "quarn/QuarnGL.h"
 
 #include <dlfcn.h>
@@ -18,7 +19,7 @@ std::string TempFile(const char* stem) {
     return ::testing::TempDir() + stem + "_" + std::to_string(getpid()) + ".bmp";
 }
 
-using Pixel = std::array<int, 3>;
+using probe::Pixel;
 
 int g_frames = 0;
 int g_stopAfter = 2;
@@ -35,15 +36,6 @@ void QUARN_CALL OnAfter() {
     ++g_frames;
     if (g_afterFrame) g_afterFrame(g_frames);
     if (g_frames >= g_stopAfter) qglDestroySceneWindow();
-}
-
-// The back buffer of the frame being drawn, at (x, y) from the bottom-left.
-Pixel ReadPixel(int x, int y) {
-    using ReadPixels = void (*)(int, int, int, int, unsigned, unsigned, void*);
-    auto read = reinterpret_cast<ReadPixels>(dlsym(qglGetOpenGLLibHandle(), "glReadPixels"));
-    unsigned char p[4] = {0, 0, 0, 0};
-    if (read) read(x, y, 1, 1, 0x1908 /*GL_RGBA*/, 0x1401 /*GL_UNSIGNED_BYTE*/, p);
-    return Pixel{p[0], p[1], p[2]};
 }
 
 // A triangle facing +z around the origin at depth z, with material index m.
@@ -145,8 +137,8 @@ int32_t TexturedMaterial(const std::string& file) {
 TEST_F(StaticApi, AHostBuiltLitTriangleShowsItsMaterialColour) {
     g_init = [] { AddTriangle(0, RedMaterial()); };
     g_afterFrame = [](int) {
-        g_centre = ReadPixel(32, 32);
-        g_corner = ReadPixel(1, 62);
+        g_centre = probe::ReadFramePixel(32, 32);
+        g_corner = probe::ReadFramePixel(1, 62);
     };
     ASSERT_EQ(Run(), 0);
     EXPECT_GT(g_centre[0], 200); // light 0 shines straight at the face: full diffuse red
@@ -158,7 +150,7 @@ TEST_F(StaticApi, AHostBuiltLitTriangleShowsItsMaterialColour) {
 
 TEST_F(StaticApi, AMeshBehindTheCameraDrawsNothing) {
     g_init = [] { AddTriangle(10, RedMaterial()); }; // camera at z = 5 looking toward -z
-    g_afterFrame = [](int) { g_centre = ReadPixel(32, 32); };
+    g_afterFrame = [](int) { g_centre = probe::ReadFramePixel(32, 32); };
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(g_centre, (Pixel{0, 0, 0}));
 }
@@ -169,7 +161,7 @@ TEST_F(StaticApi, AMeshWithoutItsOctreeIsNotDrawnAndAHiddenOneNeither) {
     g_stopAfter = 3;
     g_afterFrame = [](int frame) {
         if (frame == 1) qglSetStaticVisibleFlag(mesh, 0);
-        if (frame == 2) g_centre = ReadPixel(32, 32);
+        if (frame == 2) g_centre = probe::ReadFramePixel(32, 32);
     };
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(g_centre, (Pixel{0, 0, 0}));
@@ -196,7 +188,7 @@ TEST_F(StaticApi, ADeletedMeshIsDrawnOnceMoreAndFreedAtTheEndOfThatFrame) {
             countAfterFrame1 = qglGetStaticObjectCount();
         }
         if (frame == 2) {
-            atDeletion = ReadPixel(32, 32);
+            atDeletion = probe::ReadFramePixel(32, 32);
             countAfterFrame2 = qglGetStaticObjectCount();
         }
     };
@@ -274,7 +266,7 @@ TEST_F(StaticApi, ALitTexturedTriangleShowsItsTextureColour) {
     g_texture = TempFile("quarn_green");
     WriteBmp(g_texture, 2, 2, std::vector<std::array<int, 3>>(4, {20, 200, 40}));
     g_init = [] { AddTexturedTriangle(TexturedMaterial(g_texture)); };
-    g_afterFrame = [](int) { g_centre = ReadPixel(32, 28); };
+    g_afterFrame = [](int) { g_centre = probe::ReadFramePixel(32, 28); };
     ASSERT_EQ(Run(), 0);
     EXPECT_NEAR(g_centre[0], 20, 3);
     EXPECT_NEAR(g_centre[1], 200, 3);
@@ -291,7 +283,7 @@ TEST_F(StaticApi, TwoMaterialsNamingTheSameFileShareOneLoadedTexture) {
         std::remove(g_texture.c_str()); // a second load would fail now
         AddTexturedTriangle(TexturedMaterial(g_texture));
     };
-    g_afterFrame = [](int) { g_centre = ReadPixel(32, 28); };
+    g_afterFrame = [](int) { g_centre = probe::ReadFramePixel(32, 28); };
     ASSERT_EQ(Run(), 0);
     EXPECT_NEAR(g_centre[0], 200, 3); // the second material still shows the texture
     EXPECT_TRUE(g_messages.empty());

@@ -1,5 +1,6 @@
 // Through the exported C API, in headless windows with real Mesa GL. Input is injected as SDL
 // events, which the engine's window layer turns into window messages.
+#include "GLProbe.h"
 #include "quarn/QuarnGL.h"
 
 #include <SDL2/SDL.h>
@@ -76,10 +77,7 @@ void PushButton(Uint32 type, Uint8 button, int x, int y) {
     SDL_PushEvent(&e);
 }
 
-template <class F> F GLEntry(const char* name) {
-    void* lib = qglGetOpenGLLibHandle();
-    return lib ? reinterpret_cast<F>(dlsym(lib, name)) : nullptr;
-}
+using probe::GLEntry;
 
 class WindowApi : public ::testing::Test {
   protected:

@@ -8,18 +8,6 @@ using namespace quarn;
 
 namespace {
 
-// GL-order perspective matrix (as gluPerspective builds it).
-void Perspective(float fovyDeg, float aspect, float n, float f, float out[16]) {
-    const float t = 1.0f / std::tan(fovyDeg * 0.5f * 3.14159265f / 180.0f);
-    for (int i = 0; i < 16; ++i)
-        out[i] = 0;
-    out[0] = t / aspect;
-    out[5] = t;
-    out[10] = (f + n) / (n - f);
-    out[11] = -1;
-    out[14] = 2 * f * n / (n - f);
-}
-
 void Box(Vec3 lo, Vec3 hi, Vec3 c[8]) {
     for (int i = 0; i < 8; ++i)
         c[i] = Vec3{(i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z};
@@ -27,11 +15,10 @@ void Box(Vec3 lo, Vec3 hi, Vec3 c[8]) {
 
 // Camera at the origin looking down -Z, near 1, far 100.
 TQGLFrustrum MakeFrustum() {
-    float p[16];
-    Perspective(45, 1, 1, 100, p);
+    const Mat4 p = MatrixPerspective(45, 1, 1, 100);
     const Mat4 id = MatrixIdentity();
     TQGLFrustrum f;
-    f.ExtractPlanesFrom(p, id.m);
+    f.ExtractPlanesFrom(p.m, id.m);
     return f;
 }
 
@@ -100,12 +87,11 @@ TEST(Frustum, BoxTestTransformsTheCornersFirst) {
 }
 
 TEST(Frustum, PlanesFollowTheCameraTransform) {
-    float p[16];
-    Perspective(45, 1, 1, 100, p);
+    const Mat4 p = MatrixPerspective(45, 1, 1, 100);
     // Camera turned to look down +Z: model-view rotates the world by 180 degrees about Y.
     const Mat4 mv = MatrixRotY(3.14159265f);
     TQGLFrustrum f;
-    f.ExtractPlanesFrom(p, mv.m);
+    f.ExtractPlanesFrom(p.m, mv.m);
     Vec3 c[8];
     Box({-1, -1, 9}, {1, 1, 11}, c);
     EXPECT_TRUE(f.ArePointsVisible(c));
