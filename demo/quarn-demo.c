@@ -6,6 +6,8 @@
  *                                    quarn-demo.bmp (or --output FILE) and exits 0 */
 #include "quarn/QuarnGL.h"
 
+#include "DemoShowcase.h"
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -61,10 +63,16 @@ static void QUARN_CALL OnBeforeRender(void) {
     for (i = 0; i < DEMO_CUBES; ++i)
         qglSetDynamicRotation(g_cubes[i], g_spin * 0.5f * (float)i, g_spin, 0.0f);
     qglSetDynamicRotation(g_proxy, 0.0f, -g_spin, g_spin);
+    DemoMaterialsFrame();
+    DemoEffectsFrame();
+    DemoAssetsFrame();
 }
 
 static void QUARN_CALL OnKeyHeld(int32_t* key) {
     const float step = 0.5f;
+    DemoMaterialsKey(*key);
+    DemoEffectsKey(*key);
+    DemoAssetsKey(*key);
     switch (*key) {
     case QGL_VK_W:
     case QGL_VK_UP:
@@ -207,6 +215,9 @@ static void QUARN_CALL OnSceneInit(void) {
     qglSetCameraDirection(0.0f, 0.0f, -1.0f);
     BuildWorld();
     BuildDynamicObjects();
+    DemoMaterialsInit();
+    DemoEffectsInit();
+    DemoAssetsInit();
 }
 
 static void QUARN_CALL OnAfterRender(void) {

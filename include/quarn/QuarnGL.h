@@ -409,6 +409,22 @@ QUARN_API void QUARN_CALL qglStrafeCamera(float Amount);
  * clamped to +-89) and puts the cursor back at the centre; nothing at the centre itself. */
 QUARN_API void QUARN_CALL qglMouseLookCamera(int32_t X, int32_t Y);
 
+/* ---- Material stages and GLSL values (beyond the Materials section above) ---------- */
+
+/* ---- Environment: fog, sky box and lens flare -------------------------------------- */
+
+/* ---- Smoke particle systems -------------------------------------------------------- */
+
+/* ---- HUD objects ------------------------------------------------------------------- */
+
+/* ---- Screen text ------------------------------------------------------------------- */
+
+/* ---- Scene operations: flags, cube-map capture, loader screen, selection, scene map ---- */
+
+/* ---- Asset files: KSF scenes and 3DS import ---------------------------------------- */
+
+/* ---- Frame statistics and projection ----------------------------------------------- */
+
 #ifdef __cplusplus
 }
 #endif

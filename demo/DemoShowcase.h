@@ -1,0 +1,22 @@
+/* Feature showcases: each area of the engine adds its content in its own file. */
+#ifndef DEMO_SHOWCASE_H
+#define DEMO_SHOWCASE_H
+
+#include <stdint.h>
+
+/* Material stages: a GLSL-shaded, a sphere-mapped, a cube-mapped and a bump-mapped object. */
+void DemoMaterialsInit(void);       /* in the scene-init callback */
+void DemoMaterialsFrame(void);      /* before each frame */
+void DemoMaterialsKey(int32_t key); /* a registered key held down */
+
+/* Scene effects: fog, sky box, lens flare, smoke, HUD, screen text, screenshot key. */
+void DemoEffectsInit(void);       /* in the scene-init callback */
+void DemoEffectsFrame(void);      /* before each frame */
+void DemoEffectsKey(int32_t key); /* a registered key held down */
+
+/* Asset files: a KSF level and an imported 3DS model. */
+void DemoAssetsInit(void);       /* in the scene-init callback */
+void DemoAssetsFrame(void);      /* before each frame */
+void DemoAssetsKey(int32_t key); /* a registered key held down */
+
+#endif
