@@ -1,0 +1,143 @@
+"""The quarn package against the real libraries: a headless scene window, meshes, pixels read
+back, a physics world stepped, errors turned into exceptions, and the declarations checked
+against the libraries' exported symbols."""
+import os
+import re
+import subprocess
+import sys
+
+import pytest
+
+import quarn
+
+gl, qp = quarn.gl, quarn.physics
+
+
+def exported_symbols(path, prefix):
+    out = subprocess.run(["nm", "-D", "--defined-only", path], capture_output=True, text=True,
+                         check=True).stdout
+    return {line.split()[-1] for line in out.splitlines()
+            if re.match(r"^\S+ [TW] ", line) and line.split()[-1].startswith(prefix)}
+
+
+def test_every_exported_function_is_declared_and_nothing_else():
+    assert set(gl.names()) == exported_symbols(gl.path, "qgl")
+    assert set(qp.names()) == exported_symbols(qp.path, "qp")
+    # A few signatures spelled out in the headers, including the odd ones.
+    assert gl.qglGetDynamicMatrix.__doc__ == "void qglGetDynamicMatrix(float* M, TQGLHandle Object)"
+    assert qp.qpVehicleAddTyre.cfunc.argtypes[1] is quarn.POINTER(quarn.TQUARNVector)
+    assert quarn.QGL_VK_ESCAPE == 27 and quarn.QP_COLLISION_TREE == 3
+
+
+def test_import_opens_no_window_and_finds_the_libraries_in_quarn_library_path():
+    script = ("import quarn, sys; quarn.physics.qpWorldCreate(); "
+              "sys.exit(quarn.gl.cdll.qglGetSceneWindowHandle() is not None)")
+    env = dict(os.environ)
+    assert subprocess.run([sys.executable, "-c", script], env=env).returncode == 0
+    env["QUARN_LIBRARY_PATH"] = "/nonexistent"
+    env["LD_LIBRARY_PATH"] = ""
+    failed = subprocess.run([sys.executable, "-c", "import quarn; quarn.gl.path"], env=env,
+                            capture_output=True, text=True)
+    assert failed.returncode != 0 and "libQuarnGL.so not found" in failed.stderr
+
+
+def test_physics_world_steps_a_falling_box_onto_a_tree_floor():
+    world = qp.qpWorldCreate()
+    try:
+        floor = qp.qpCollisionCreateByFace(
+            world, quarn.QP_COLLISION_TREE,
+            quarn.FaceData([(-10, 0, -10), (10, 0, -10), (10, 0, 10), (-10, 0, 10)],
+                           [(0, 2, 1), (0, 3, 2)]))
+        qp.qpBodyCreate(world, 1, floor)
+        box = qp.qpBodyCreate(world, 1, qp.qpCollisionCreateBySize(world, 1, (1, 1, 1)))
+        qp.qpBodySetMass(box, 2.0)
+        qp.qpBodySetMatrix(box, (1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 3, 0, 1))
+        pulls = []
+
+        @quarn.callback("TqpForceAndTorqueCallback")
+        def gravity(body):
+            pulls.append(body)
+            qp.qpBodyAddForce(body, (0, -9.8 * qp.qpBodyGetMass(body), 0))
+
+        qp.qpBodySetForceAndTorqueCallback(box, gravity)
+        for _ in range(180):
+            qp.qpWorldStep(world, 1 / 60, 1, 60)
+        matrix = qp.qpBodyGetMatrix(box)
+        assert len(matrix) == 16 and len(pulls) > 30 and set(pulls) == {box}
+        assert 0.3 < matrix[13] < 0.7  # resting on the floor, half its height above it
+        assert qp.qpBodyGetVelocity(box)[1] == pytest.approx(0, abs=0.2)
+    finally:
+        qp.qpWorldDestroy(world)
+
+
+def test_library_errors_become_exceptions_with_the_library_message():
+    with pytest.raises(quarn.QuarnError, match="qpBodySetMass"):
+        qp.qpBodySetMass(None, 1.0)
+    assert qp.last_error() is None  # reported once, then cleared
+    world = qp.qpWorldCreate()
+    try:
+        body = qp.qpBodyCreate(world, 1, qp.qpCollisionCreateBySize(world, 1, (1, 1, 1)))
+        with pytest.raises(quarn.QuarnError, match="mass"):
+            qp.qpBodySetMass(body, -1.0)
+
+        def broken(body):
+            raise ValueError("from the force callback")
+
+        qp.qpBodySetMass(body, 1.0)
+        qp.qpBodySetForceAndTorqueCallback(body, broken)
+        with pytest.raises(ValueError, match="from the force callback"):
+            qp.qpWorldStep(world, 1 / 60, 1, 60)
+    finally:
+        qp.qpWorldDestroy(world)
+
+
+def test_scene_builds_a_mesh_renders_it_and_reads_the_pixels_back(tmp_path):
+    seen = {}
+
+    def init():
+        material = gl.qglAddMaterial("white")
+        gl.qglSetMaterialLightFlag(material, 0)
+        gl.qglSetMaterialEmmisive(material, 1, 1, 1)
+        mesh = gl.qglGetDynamicObject(gl.qglAddDynamicObject())
+        corners = [gl.qglAddDynamicMeshVector(mesh, x, y, 0)
+                   for x, y in ((-1, -1), (1, -1), (1, 1), (-1, 1))]
+        normal = gl.qglAddDynamicMeshNormal(mesh, 0, 0, 1)
+        texcoord = gl.qglAddDynamicMeshTexCoord(mesh, 0, 0, 0)
+        for triangle in ((0, 1, 2), (2, 3, 0)):
+            face = gl.qglAddDynamicFace(mesh)
+            for corner in triangle:
+                gl.qglAddDynamicFaceVectorIndex(mesh, face, corners[corner])
+                gl.qglAddDynamicFaceNormalIndex(mesh, face, normal)
+                gl.qglAddDynamicFaceTexCoordIndex(mesh, face, texcoord)
+            gl.qglAddDynamicFaceMaterialIndex(mesh, face, gl.qglGetMaterialIndex(material))
+        gl.qglSetDynamicPosition(mesh, 0, 0, -4)
+        gl.qglSetCameraPosition(0, 0, 0)
+        gl.qglSetCameraDirection(0, 0, -1)
+        seen["faces"] = gl.qglGetDynamicFaceData(mesh)
+        seen["position"] = gl.qglGetDynamicPosition(mesh)
+        seen["matrix"] = gl.qglGetDynamicMatrix(mesh)
+
+    def after():
+        width, height = gl.qglGetSceneActualWidth(), gl.qglGetSceneActualHeight()
+        seen["centre"] = quarn.read_pixels(width // 2, height // 2, 1, 1)
+        seen["corner"] = quarn.read_pixels(0, 0, 1, 1)
+
+    assert quarn.run_scene(init, frames=3, after=after) == 0
+    assert seen["faces"] == quarn.FaceData([(-1, -1, 0), (1, -1, 0), (1, 1, 0), (-1, 1, 0)],
+                                           [(0, 1, 2), (2, 3, 0)])
+    assert seen["position"] == (0, 0, -4) and seen["matrix"][14] == -4
+    assert min(seen["centre"]) > 200, seen  # the white quad fills the middle of the frame
+    assert seen["corner"] == b"\0\0\0"  # the background around it stays black
+
+
+def test_an_exception_in_a_scene_callback_ends_the_loop_and_is_raised():
+    frames = []
+
+    def before():
+        frames.append(1)
+        if len(frames) == 2:
+            gl.qglGetStaticObject(99)  # no such object: the library reports an error
+
+    with pytest.raises(quarn.QuarnError, match="qglGetStaticObject"):
+        quarn.run_scene(lambda: None, frames=50, before=before)
+    assert len(frames) == 2

@@ -1,0 +1,52 @@
+"""Runs a host program headless for a few frames and checks the image it saved.
+
+usage: run_headless.py PROGRAM OUTPUT.bmp [extra arguments]
+
+The program gets `--frames 5 --output OUTPUT.bmp`; the test fails unless it exits 0 and the
+24-bit BMP it wrote has drawn pixels (not the black the frame is cleared to) on a fair share
+of the image."""
+import os
+import struct
+import subprocess
+import sys
+
+
+def drawn_fraction(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    if len(data) < 54 or data[:2] != b"BM":
+        raise SystemExit(f"{path}: not a BMP file")
+    offset, = struct.unpack_from("<I", data, 10)
+    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+    if bits != 24 or width <= 0 or height == 0:
+        raise SystemExit(f"{path}: expected a 24-bit image, got {bits} bits {width}x{height}")
+    height = abs(height)
+    row = (width * 3 + 3) & ~3
+    if len(data) < offset + row * height:
+        raise SystemExit(f"{path}: truncated pixel data")
+    drawn = 0
+    for y in range(height):
+        line = data[offset + y * row: offset + y * row + width * 3]
+        drawn += sum(1 for x in range(0, width * 3, 3) if line[x] | line[x + 1] | line[x + 2])
+    return drawn / float(width * height)
+
+
+def main():
+    program, output = sys.argv[1], sys.argv[2]
+    if os.path.exists(output):
+        os.remove(output)
+    env = dict(os.environ)
+    if not env.get("DISPLAY") and not env.get("WAYLAND_DISPLAY"):
+        env["SDL_VIDEODRIVER"] = "offscreen"
+    result = subprocess.run([program, "--frames", "5", "--output", output] + sys.argv[3:],
+                            env=env, timeout=100)
+    if result.returncode != 0:
+        raise SystemExit(f"{program} exited with {result.returncode}")
+    fraction = drawn_fraction(output)
+    print(f"{os.path.basename(program)}: {fraction:.1%} of the image drawn")
+    if fraction < 0.02:
+        raise SystemExit("the saved frame is (almost) all background")
+
+
+if __name__ == "__main__":
+    main()
