@@ -241,7 +241,7 @@ class _Export:
                     c_args.append(ctypes.cast(buffer, ctype))
                 else:
                     buffer = target()
-                    outputs.append((buffer, underlying[:-1]))
+                    outputs.append((buffer, declared[:-1]))
                     c_args.append(ctypes.byref(buffer))
                 continue
             c_args.append(self._convert(name, ctype, declared, underlying, given.pop(0), keep,
@@ -255,7 +255,7 @@ class _Export:
             for buffer, kind in outputs:
                 if kind == "array":
                     values.append(tuple(buffer))
-                elif isinstance(buffer, (TQUARNVector, TqpMatrix)):
+                elif isinstance(buffer, (TQUARNVector, TqpMatrix)) or kind in _COUNTED:
                     values.append(_python_value(buffer, kind, kind))
                 elif isinstance(buffer, ctypes._SimpleCData):
                     values.append(buffer.value)
