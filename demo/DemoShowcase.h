@@ -19,4 +19,15 @@ void DemoAssetsInit(void);       /* in the scene-init callback */
 void DemoAssetsFrame(void);      /* before each frame */
 void DemoAssetsKey(int32_t key); /* a registered key held down */
 
+/* Physics (when the physics library is built): crates and a car driven with the arrow keys. */
+#ifdef QUARN_DEMO_PHYSICS
+void DemoPhysicsInit(void);       /* in the scene-init callback */
+void DemoPhysicsFrame(void);      /* before each frame */
+void DemoPhysicsKey(int32_t key); /* a registered key held down */
+#else
+#define DemoPhysicsInit() ((void)0)
+#define DemoPhysicsFrame() ((void)0)
+#define DemoPhysicsKey(key) ((void)(key))
+#endif
+
 #endif

@@ -1,7 +1,7 @@
 /* quarn-demo: the engine's showcase host. Uses only the public header.
  *
- *   quarn-demo                       opens a window; W/A/S/D or the arrows move, the mouse
- *                                    looks around, Escape ends
+ *   quarn-demo                       opens a window; W/A/S/D move, the mouse looks around,
+ *                                    the arrows drive the car, Escape ends
  *   quarn-demo --headless --frames N renders N frames offscreen, saves the last one as
  *                                    quarn-demo.bmp (or --output FILE) and exits 0 */
 #include "quarn/QuarnGL.h"
@@ -66,6 +66,7 @@ static void QUARN_CALL OnBeforeRender(void) {
     DemoMaterialsFrame();
     DemoEffectsFrame();
     DemoAssetsFrame();
+    DemoPhysicsFrame();
 }
 
 static void QUARN_CALL OnKeyHeld(int32_t* key) {
@@ -73,21 +74,18 @@ static void QUARN_CALL OnKeyHeld(int32_t* key) {
     DemoMaterialsKey(*key);
     DemoEffectsKey(*key);
     DemoAssetsKey(*key);
+    DemoPhysicsKey(*key); /* the arrow keys drive the car */
     switch (*key) {
     case QGL_VK_W:
-    case QGL_VK_UP:
         qglMoveCamera(step);
         break;
     case QGL_VK_S:
-    case QGL_VK_DOWN:
         qglMoveCamera(-step);
         break;
     case QGL_VK_A:
-    case QGL_VK_LEFT:
         qglStrafeCamera(-step);
         break;
     case QGL_VK_D:
-    case QGL_VK_RIGHT:
         qglStrafeCamera(step);
         break;
     default:
@@ -218,6 +216,7 @@ static void QUARN_CALL OnSceneInit(void) {
     DemoMaterialsInit();
     DemoEffectsInit();
     DemoAssetsInit();
+    DemoPhysicsInit();
 }
 
 static void QUARN_CALL OnAfterRender(void) {
