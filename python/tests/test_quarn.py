@@ -141,3 +141,17 @@ def test_an_exception_in_a_scene_callback_ends_the_loop_and_is_raised():
     with pytest.raises(quarn.QuarnError, match="qglGetStaticObject"):
         quarn.run_scene(lambda: None, frames=50, before=before)
     assert len(frames) == 2
+
+
+def test_api_pages_document_every_export_with_its_contract(tmp_path):
+    headers = os.environ["QUARN_TEST_HEADERS"]
+    generator = os.path.join(os.path.dirname(__file__), "..", "codegen", "generate_docs.py")
+    subprocess.run([sys.executable, generator, headers, str(tmp_path)], check=True)
+    pages = {p.name: p.read_text() for p in tmp_path.glob("*.md")}
+    text = "\n".join(pages.values())
+    for name in gl.names() + qp.names():
+        assert re.search(rf"\b{name}\(", text), f"{name} has no declaration in the API pages"
+    # Every family page is listed in the index, and contracts travel with their declarations.
+    assert all(f"({page})" in pages["README.md"] for page in pages if page != "README.md")
+    statics = next(t for n, t in pages.items() if n.endswith("static-objects.md"))
+    assert "Returns the mesh, or NULL when the image cannot be read." in statics
