@@ -57,9 +57,10 @@ void DemoPhysicsInit(void) {
     /* Three layers of three crates dropped from above, each layer shifted half a crate so
      * that the stack topples as it lands. */
     for (i = 0; i < DEMO_CRATES; ++i) {
-        const float x = 2.5f + (float)(i % 3) * 1.05f + 0.5f * (float)(i / 3);
+        const int layer = i / 3, column = i % 3;
+        const float x = 2.5f + (float)column * 1.05f + 0.5f * (float)layer;
         g_crateBodies[i] =
-            DemoBox(1.0f, 1.0f, 1.0f, 1.0f, x, DEMO_GROUND + 2.0f + (float)(i / 3) * 1.5f, -14.0f);
+            DemoBox(1.0f, 1.0f, 1.0f, 1.0f, x, DEMO_GROUND + 2.0f + (float)layer * 1.5f, -14.0f);
         g_crates[i] = qglLoadDynamicPredefined(1, wood, 0, 0, 0, 0, 0, 0, 1.0f, 1.0f, 1.0f);
     }
     /* The car: a 2 x 0.5 x 4 chassis on four sprung tyres (the vehicle's up is +Y). */

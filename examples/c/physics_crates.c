@@ -53,9 +53,10 @@ static void BuildCrates(void) {
     TQGLHandle wood = Colour("crate", 0.8f, 0.55f, 0.25f);
     int i;
     for (i = 0; i < CRATES; ++i) {
+        const int layer = i / 3, column = i % 3;
         TqpMatrix at = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
-        at.m[12] = (float)(i % 3) * 1.1f - 1.1f + 0.15f * (float)(i / 3);
-        at.m[13] = 2.0f + (float)(i / 3) * 1.3f;
+        at.m[12] = (float)column * 1.1f - 1.1f + 0.15f * (float)layer;
+        at.m[13] = 2.0f + (float)layer * 1.3f;
         at.m[14] = 0.1f * (float)(i % 2);
         g_bodies[i] = qpBodyCreate(g_world, 1, box); /* one collision builds many bodies */
         qpBodySetMass(g_bodies[i], 1.0f);

@@ -8,8 +8,6 @@
  * the sky box, P saves a screenshot, Escape quits. With --frames the viewer renders N frames, saves
  * the last as IMAGE and exits: a quick check that a file converts and draws. Exit status 1 when the
  * file cannot be loaded. */
-#define _POSIX_C_SOURCE 200809L /* setenv, getpid */
-
 #include "quarn/QuarnGL.h"
 
 #include <ctype.h>
