@@ -1,8 +1,9 @@
 """Runs a host program headless for a few frames and checks the image it saved.
 
-usage: run_headless.py PROGRAM OUTPUT.bmp [extra arguments]
+usage: run_headless.py PROGRAM OUTPUT.bmp [extra arguments] [-- arguments before the options]
 
-The program gets `--frames 5 --output OUTPUT.bmp`; the test fails unless it exits 0 and the
+The program gets `--frames 5 --output OUTPUT.bmp` (after the arguments that follow `--`, such
+as a script for an interpreter); the test fails unless it exits 0 and the
 24-bit BMP it wrote has drawn pixels (not the black the frame is cleared to) on a fair share
 of the image."""
 import os
@@ -38,12 +39,17 @@ def main():
     env = dict(os.environ)
     if not env.get("DISPLAY") and not env.get("WAYLAND_DISPLAY"):
         env["SDL_VIDEODRIVER"] = "offscreen"
-    result = subprocess.run([program, "--frames", "5", "--output", output] + sys.argv[3:],
+    extra = sys.argv[3:]
+    lead = []
+    if "--" in extra:
+        lead = extra[extra.index("--") + 1:]
+        extra = extra[:extra.index("--")]
+    result = subprocess.run([program] + lead + ["--frames", "5", "--output", output] + extra,
                             env=env, timeout=100)
     if result.returncode != 0:
         raise SystemExit(f"{program} exited with {result.returncode}")
     fraction = drawn_fraction(output)
-    print(f"{os.path.basename(program)}: {fraction:.1%} of the image drawn")
+    print(f"{os.path.basename(lead[0] if lead else program)}: {fraction:.1%} of the image drawn")
     if fraction < 0.02:
         raise SystemExit("the saved frame is (almost) all background")
 
