@@ -21,6 +21,7 @@ def exported_symbols(path, prefix):
 
 
 def test_every_exported_function_is_declared_and_nothing_else():
+    assert quarn._exports.UNTYPED == ()
     assert set(gl.names()) == exported_symbols(gl.path, "qgl")
     assert set(qp.names()) == exported_symbols(qp.path, "qp")
     # A few signatures spelled out in the headers, including the odd ones.
