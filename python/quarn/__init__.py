@@ -43,7 +43,8 @@ class QuarnError(RuntimeError):
     """A failure the library reported (its last error) or a NULL handle it returned."""
 
     def __init__(self, export, message):
-        super().__init__(f"{export}: {message}")
+        # The libraries' messages usually name the export already.
+        super().__init__(message if message.startswith(export) else f"{export}: {message}")
         self.export = export
         self.message = message
 
@@ -219,12 +220,26 @@ class _Export:
         self.outputs = [i for i, (n, _, d, u) in enumerate(params) if _is_output(n, d, u, i)]
         cfunc.restype = self.restype
         cfunc.argtypes = [p[1] for p in params]
+        # The error exports themselves neither clear nor check the last error.
+        self.checked = name not in (library._prefix + "GetLastError",
+                                    library._prefix + "ClearLastError")
+        # Calls whose arguments and result need no conversion take a short path.
+        self.plain = not self.outputs and all(
+            d not in _exports.CALLBACKS and (not u.endswith("*") or d.endswith("Handle") or
+                                             u == "void*")
+            for _, _, d, u in params) and not self.result_underlying.endswith("*") and \
+            self.result_declared not in _COUNTED
         self.__doc__ = f"{self.result_declared} {name}({', '.join(f'{p[2]} {p[0]}' for p in params)})"
 
     def __repr__(self):
         return f"<quarn export {self.__doc__}>"
 
     def __call__(self, *args):
+        if self.plain and self.checked and len(args) == len(self.params):
+            self.library.clear()
+            result = self.cfunc(*args)
+            self.library.check(self.name)
+            return result
         given = list(args)
         fill_outputs = len(given) == len(self.params) - len(self.outputs) and self.outputs
         if len(given) != len(self.params) and not fill_outputs:
@@ -246,8 +261,11 @@ class _Export:
                 continue
             c_args.append(self._convert(name, ctype, declared, underlying, given.pop(0), keep,
                                         args))
+        if self.checked:
+            self.library.clear()
         result = self.cfunc(*c_args)
-        self.library.check(self.name)
+        if self.checked:
+            self.library.check(self.name)
         if self.restype is not None and _is_handle(self.result_declared) and not result:
             raise QuarnError(self.name, "returned NULL")
         if fill_outputs:
@@ -305,6 +323,10 @@ class _Library:
         if self._loaded:
             return
         self._cdll, self._path = _open(self._name)
+        self._get_error = self._cdll[self._prefix + "GetLastError"]
+        self._get_error.restype = ctypes.c_char_p
+        self._clear_error = self._cdll[self._prefix + "ClearLastError"]
+        self._clear_error.restype = None
         for library, name, restype, rdecl, runder, params in _exports.EXPORTS:
             if library == self._key:
                 self._exports[name] = _Export(self, getattr(self._cdll, name), name,
@@ -327,10 +349,12 @@ class _Library:
 
     def last_error(self):
         self._load()
-        message = getattr(self._cdll, self._prefix + "GetLastError")
-        message.restype = ctypes.c_char_p
-        text = message()
+        text = self._get_error()
         return text.decode("utf-8", "replace") if text else None
+
+    def clear(self):
+        """Forgets the last error, so that a failure of the next call is its own."""
+        self._clear_error()
 
     def check(self, export):
         """Raises what a callback raised during the call, then the library's last error."""
@@ -338,12 +362,10 @@ class _Library:
             error = _pending[0]
             del _pending[:]
             raise error
-        if export in (self._prefix + "GetLastError", self._prefix + "ClearLastError"):
-            return
-        text = self.last_error()
+        text = self._get_error()
         if text:
-            self._cdll[self._prefix + "ClearLastError"]()
-            raise QuarnError(export, text)
+            self._clear_error()
+            raise QuarnError(export, text.decode("utf-8", "replace"))
 
     def __getattr__(self, name):
         if name.startswith("_"):

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # usage: run_install_test.sh BUILD_DIR WORK_DIR C_COMPILER GENERATOR [PYTHON]
 # Installs BUILD_DIR into WORK_DIR/prefix, then builds and runs the consumer through
-# find_package and through pkg-config, and imports the installed Python package.
+# find_package and through pkg-config, runs the installed viewer and imports the installed
+# Python package.
 set -euo pipefail
 build=$1 work=$2 cc=$3 generator=$4 python=${5:-}
 here=$(cd "$(dirname "$0")" && pwd)
@@ -32,6 +33,10 @@ flags=$(PKG_CONFIG_PATH="$libdir/pkgconfig" pkg-config --cflags --libs quarn-gl 
 "$cc" -std=c99 -Wall -Wextra -Wpedantic -Werror -o "$work/pc-consumer" \
   "$here/consumer/consumer.c" $flags -lm -Wl,-rpath,"$libdir"
 "$work/pc-consumer"
+
+echo "== installed quarn-view finds the library through its run path"
+"$prefix/bin/quarn-view" "$here/../data/view/hills.bmp" --frames 2 --output "$work/view.bmp"
+[ -s "$work/view.bmp" ] || { echo "quarn-view wrote no image"; exit 1; }
 
 if [ -n "$python" ] && [ -d "$prefix/lib/python3/dist-packages/quarn" ]; then
   echo "== installed Python package finds the libraries beside it"
