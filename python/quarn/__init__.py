@@ -178,7 +178,7 @@ def _c_face_data(value, keep):
     return ctypes.pointer(data)
 
 
-def _callback(export, key, ctype_name, function):
+def _callback(key, ctype_name, function):
     """A C callback running function with Python arguments; exceptions are kept for later."""
     cfunc_type, params = _exports.CALLBACKS[ctype_name]
     if function is None:
@@ -192,14 +192,17 @@ def _callback(export, key, ctype_name, function):
     def call(*args):
         try:
             values = []
-            for arg, (_, declared, underlying) in zip(args, params):
+            for arg, (name, declared, underlying) in zip(args, params):
                 if underlying == "int32_t*":  # a key code read through the engine's pointer
                     values.append(arg[0] if arg else None)
-                elif declared == "TQUARNVectorArray":
-                    values.append(_python_value(arg, declared, underlying))
+                elif declared == "TQUARNVectorArray" and values and \
+                        params[len(values) - 1][0].lower().endswith("count"):
+                    # An array whose length the callback's previous argument gives.
+                    values.append([_vector(arg[i]) for i in range(max(values[-1], 0))])
                 else:
                     values.append(_python_value(arg, declared, underlying))
             result = function(*values)
+            # Returning nothing from a callback that returns a value (contact) means accept.
             return int(result if result is not None else 1) if returns else None
         except BaseException as error:  # noqa: B902 - must not cross into C
             _pending.append(error)
@@ -285,7 +288,7 @@ class _Export:
     def _convert(self, name, ctype, declared, underlying, value, keep, args):
         if declared in _exports.CALLBACKS:
             owner = args[0] if self.params and _is_handle(self.params[0][2]) else None
-            return _callback(self.name, (self.name, name, owner), declared, value)
+            return _callback((self.name, name, owner), declared, value)
         if value is None or isinstance(value, (ctypes._Pointer, ctypes._CFuncPtr)):
             return value
         if underlying == "const char*" and isinstance(value, str):
@@ -402,7 +405,7 @@ def callback(type_name):
         raise ValueError(f"no callback type {type_name} in the headers")
 
     def wrap(function):
-        return _callback(None, ("decorated", id(function)), type_name, function)
+        return _callback(("decorated", id(function)), type_name, function)
     return wrap
 
 

@@ -61,8 +61,17 @@ def test_physics_world_steps_a_falling_box_onto_a_tree_floor():
             qp.qpBodyAddForce(body, (0, -9.8 * qp.qpBodyGetMass(body), 0))
 
         qp.qpBodySetForceAndTorqueCallback(box, gravity)
+        contacts = []
+        qp.qpWorldSetContactProcessCallback(  # the record arrives by value
+            world, lambda c: contacts.append((c.Body0, c.Body1, c.Position.y)))
         for _ in range(180):
             qp.qpWorldStep(world, 1 / 60, 1, 60)
+        assert contacts and all(box in pair[:2] and abs(pair[2]) < 0.1 for pair in contacts)
+        polygons = []
+        qp.qpWorldDebug(world, lambda body, count, vertices: polygons.append((body, vertices)))
+        box_polygons = [v for b, v in polygons if b == box]
+        assert len(box_polygons) == 6 and all(len(v) == 4 for v in box_polygons)
+        assert all(-0.01 < p[1] < 1.01 for v in box_polygons for p in v)  # box on the floor
         matrix = qp.qpBodyGetMatrix(box)
         assert len(matrix) == 16 and len(pulls) > 30 and set(pulls) == {box}
         assert 0.3 < matrix[13] < 0.7  # resting on the floor, half its height above it
