@@ -39,7 +39,7 @@ std::string TempPath(const std::string& stem) {
 }
 
 std::string WriteText(const std::string& stem, const std::string& text) {
-    const std::string path = TempPath(stem);
+    std::string path = TempPath(stem);
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
@@ -63,7 +63,7 @@ std::string WriteBmp(const std::string& stem, std::array<unsigned char, 3> rgb) 
         for (size_t x = 0; x < 2; ++x)
             for (size_t c = 0; c < 3; ++c)
                 b[54 + row * 8 + x * 3 + c] = rgb[2 - c];
-    const std::string path = TempPath(stem) + ".bmp";
+    std::string path = TempPath(stem) + ".bmp";
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
     return path;

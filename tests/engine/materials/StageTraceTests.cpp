@@ -42,8 +42,7 @@ class StagesTrace : public ::testing::Test {
         return std::vector<std::string>(it, lines.end());
     }
     static std::string File(const std::string& stem, const std::string& text) {
-        const std::string path =
-            ::testing::TempDir() + stem + "_" + std::to_string(getpid()) + ".glsl";
+        std::string path = ::testing::TempDir() + stem + "_" + std::to_string(getpid()) + ".glsl";
         std::ofstream(path) << text;
         return path;
     }
@@ -144,9 +143,9 @@ TEST_F(StagesTrace, AnAnimatedStageAdvancesOnlyWhenItsMaterialIsAppliedAnew) {
     ASSERT_EQ(material->shaders.Count(), 1);
     TQGLShader* stage = material->shaders.Items(0);
     EXPECT_EQ(stage->lastFrame, 2);
-    std::vector<GLuint> frames;
-    for (int i = 0; i < 3; ++i)
-        frames.push_back(stage->textures.Items(i)->handle);
+    const std::vector<GLuint> frames = {stage->textures.Items(0)->handle,
+                                        stage->textures.Items(1)->handle,
+                                        stage->textures.Items(2)->handle};
 
     std::vector<GLuint> shown;
     for (uint32_t ticks : {0u, 50u, 150u, 160u, 300u, 420u}) {
