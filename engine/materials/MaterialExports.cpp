@@ -149,10 +149,7 @@ QUARN_API int32_t QUARN_CALL qglGetMaterialShaderCount(TQGLHandle M) {
 }
 
 QUARN_API void QUARN_CALL qglDeleteMaterialShader(TQGLHandle M, int32_t Index) {
-    GuardGLVoid([&] {
-        TQGLMaterial& m = Material(M);
-        if (Index >= 0 && Index < m.shaders.Count()) m.shaders.Delete(Index);
-    });
+    GuardGLVoid([&] { RequireScene().materials.DeleteStage(&Material(M), Index); });
 }
 
 QUARN_API void QUARN_CALL qglAddMaterialSphereShader(TQGLHandle M, const char* FileName,

@@ -215,10 +215,21 @@ TEST_F(StagesTrace, AGLSLStageUsesItsProgramBindsItsTexturesAndSendsEveryStoredV
             Call("glEnable", {GL_LIGHTING})}));
     GLRecorder::Clear();
     materials.ResetMaterial();
-    EXPECT_EQ(GLRecorder::Lines(),
-              (std::vector<std::string>{Call("glActiveTextureARB", {GL_TEXTURE1}),
-                                        Call("glDisable", {GL_TEXTURE_2D}),
-                                        Call("glUseProgramObjectARB", {0})}));
+    const std::vector<std::string> unapply = {Call("glActiveTextureARB", {GL_TEXTURE1}),
+                                              Call("glDisable", {GL_TEXTURE_2D}),
+                                              Call("glUseProgramObjectARB", {0})};
+    EXPECT_EQ(GLRecorder::Lines(), unapply);
+    // Deleting the stage of the applied material leaves the programmable pipeline first.
+    materials.SetMaterial(0, 0);
+    GLRecorder::Clear();
+    materials.DeleteStage(material, material->shaders.Count()); // past the end: nothing
+    EXPECT_TRUE(GLRecorder::Calls().empty());
+    materials.DeleteStage(material, 0);
+    const std::vector<std::string> lines = GLRecorder::Lines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 3), unapply);
+    EXPECT_EQ(materials.Current(), -1);
+    EXPECT_EQ(material->shaders.Count(), 0);
 }
 
 TEST_F(StagesTrace, AFailedShaderNamesItsFileAndLeavesTheStageWithoutAProgram) {
