@@ -84,8 +84,8 @@ TQGLShader* AddCubeMapStage(TQGLMaterial& material, const std::string (&faces)[6
 TQGLShader* AddAnimatedTexture(TQGLMaterial& material, int32_t stageIndex,
                                const std::string& fileName, int32_t frameInterval, GLenum unit) {
     TQGLShader* stage = nullptr;
-    if (stageIndex >= 0 && stageIndex < material.shaders.Count()) {
-        stage = material.shaders.Items(stageIndex);
+    if (stageIndex < material.shaders.Count()) {
+        stage = material.shaders.Items(stageIndex); // a negative index raises the list error
     } else {
         stage = &NewStage(material, kTextureStage);
         stage->firstFrame = 0;

@@ -26,7 +26,8 @@ TQGLShader* AddSphereMapStage(TQGLMaterial& material, const std::string& fileNam
 TQGLShader* AddCubeMapStage(TQGLMaterial& material, const std::string (&faces)[6],
                             int32_t filterMode);
 // Appends one frame (loaded with mipmaps, not through the texture cache) to the stage at
-// stageIndex, or to a new texture stage when stageIndex is not below the stage count.
+// stageIndex, or to a new texture stage when stageIndex is not below the stage count. A
+// negative index raises "List index out of bounds (n)".
 TQGLShader* AddAnimatedTexture(TQGLMaterial& material, int32_t stageIndex,
                                const std::string& fileName, int32_t frameInterval, GLenum unit);
 // Adds a GLSL stage and builds its program. A program that fails raises its error after the
