@@ -387,7 +387,8 @@ QUARN_API void QUARN_CALL qglAddMaterialTexShader(TQGLHandle Material, const cha
  * outside 1..8192). */
 QUARN_API TQGLHandle QUARN_CALL qglAddMaterialRenderTargetShader(TQGLHandle Material, int32_t Size);
 QUARN_API int32_t QUARN_CALL qglGetMaterialShaderCount(TQGLHandle Material);
-/* Removes and frees the stage at Index; nothing outside 0..count-1. */
+/* Removes and frees the stage at Index (a material applied at that moment is unapplied first);
+ * nothing outside 0..count-1. Textures other stages share stay loaded. */
 QUARN_API void QUARN_CALL qglDeleteMaterialShader(TQGLHandle Material, int32_t Index);
 
 /* ---- Camera ----------------------------------------------------------------------------- */
