@@ -341,4 +341,13 @@ TEST_F(StagesTrace, ABumpMapStageRunsBothProgramsWithTheSceneLightAndSwitchesUni
     GLRecorder::Clear();
     stage->Apply(0);
     EXPECT_EQ(GLRecorder::Count("glLinkProgramARB"), 0);
+
+    // The light moves the matrix to its position and draws its axes only while visible.
+    GLRecorder::Clear();
+    light.Update(0);
+    light.Render(0);
+    EXPECT_EQ(GLRecorder::Lines(), (std::vector<std::string>{Call("glTranslatef", {1, 2, 3})}));
+    light.Visible = true;
+    light.Render(0);
+    EXPECT_EQ(GLRecorder::Count("glBegin"), 1);
 }
