@@ -4,6 +4,10 @@
 
 #include <stdint.h>
 
+/* Writes a w x h 24-bit BMP whose pixel (x, y) (y from the top) comes from colour(); 0 when the
+ * file cannot be written. */
+int WriteBmp(const char* path, int w, int h, void (*colour)(int x, int y, unsigned char* rgb));
+
 /* Material stages: a GLSL-shaded, a sphere-mapped, a cube-mapped and a bump-mapped object. */
 void DemoMaterialsInit(void);       /* in the scene-init callback */
 void DemoMaterialsFrame(void);      /* before each frame */

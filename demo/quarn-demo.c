@@ -100,8 +100,7 @@ static void QUARN_CALL OnMouseMove(float x, float y, float prevX, float prevY) {
 }
 
 /* Writes a w x h 24-bit BMP whose pixel (x, y) (y from the top) comes from colour(). */
-static int WriteBmp(const char* path, int w, int h,
-                    void (*colour)(int x, int y, unsigned char* rgb)) {
+int WriteBmp(const char* path, int w, int h, void (*colour)(int x, int y, unsigned char* rgb)) {
     const int row = (w * 3 + 3) & ~3;
     unsigned char header[54] = {'B', 'M'};
     unsigned char* line = (unsigned char*)calloc((size_t)row, 1);

@@ -1,7 +1,10 @@
 // Material exports: create materials, set their colours and switches, stack texture stages.
 #include "engine/frame/EngineState.h"
 #include "engine/frame/RenderScreen.h"
+#include "engine/materials/GLSLShader.h"
 #include "engine/materials/MaterialList.h"
+#include "engine/materials/MaterialStages.h"
+#include "engine/scene/Scene.h"
 
 using namespace quarn;
 
@@ -25,22 +28,12 @@ void GetColour(TQGLHandle h, Vec3 TQGLMaterial::*field, float* r, float* g, floa
     });
 }
 
-// Texture filters by filter mode; false for modes outside 0..2.
-bool FiltersOf(int32_t mode, GLenum& mag, GLenum& min) {
-    mag = GL_LINEAR;
-    switch (mode) {
-    case 0:
-        min = GL_LINEAR;
-        return true;
-    case 1:
-        min = GL_NEAREST_MIPMAP_NEAREST;
-        return true;
-    case 2:
-        min = GL_LINEAR_MIPMAP_LINEAR;
-        return true;
-    default:
-        return false;
-    }
+std::string Text(const char* s) {
+    return s ? s : "";
+}
+
+TQGLGLSLShader& GLSLStage(TQGLHandle h) {
+    return RequireGLSLStage(Material(h));
 }
 
 } // namespace
@@ -139,7 +132,7 @@ QUARN_API void QUARN_CALL qglAddMaterialTexShader(TQGLHandle M, const char* File
     GuardGLVoid([&] {
         TQGLMaterial& m = Material(M);
         GLenum mag, min;
-        if (!FiltersOf(FilterMode, mag, min)) return;
+        if (!FiltersOfMode(FilterMode, mag, min)) return;
         RequireScene().materials.AddTextureShader(&m, FileName ? FileName : "", mag, min);
     });
 }
@@ -156,9 +149,109 @@ QUARN_API int32_t QUARN_CALL qglGetMaterialShaderCount(TQGLHandle M) {
 }
 
 QUARN_API void QUARN_CALL qglDeleteMaterialShader(TQGLHandle M, int32_t Index) {
+    GuardGLVoid([&] { RequireScene().materials.DeleteStage(&Material(M), Index); });
+}
+
+QUARN_API void QUARN_CALL qglAddMaterialSphereShader(TQGLHandle M, const char* FileName,
+                                                     int32_t FilterMode, uint32_t EnvMode) {
+    GuardGLVoid([&] { AddSphereMapStage(Material(M), Text(FileName), FilterMode, EnvMode); });
+}
+
+QUARN_API void QUARN_CALL qglAddMaterialCubeShader(TQGLHandle M, const char* F1, const char* F2,
+                                                   const char* F3, const char* F4, const char* F5,
+                                                   const char* F6, int32_t FilterMode) {
     GuardGLVoid([&] {
-        TQGLMaterial& m = Material(M);
-        if (Index >= 0 && Index < m.shaders.Count()) m.shaders.Delete(Index);
+        const std::string faces[6] = {Text(F1), Text(F2), Text(F3), Text(F4), Text(F5), Text(F6)};
+        AddCubeMapStage(Material(M), faces, FilterMode);
+    });
+}
+
+QUARN_API void QUARN_CALL qglAddMaterialAnimTexShader(TQGLHandle M, int32_t StageIndex,
+                                                      const char* FileName, int32_t /*Reserved*/,
+                                                      int32_t FrameInterval, uint32_t Unit) {
+    GuardGLVoid(
+        [&] { AddAnimatedTexture(Material(M), StageIndex, Text(FileName), FrameInterval, Unit); });
+}
+
+QUARN_API void QUARN_CALL qglAddMaterialGLSLShader(TQGLHandle M, const char* VertexFile,
+                                                   const char* FragmentFile) {
+    GuardGLVoid([&] { AddGLSLStage(Material(M), Text(VertexFile), Text(FragmentFile)); });
+}
+
+QUARN_API void QUARN_CALL qglAddMaterialGLSLShaderTexture(TQGLHandle M, const char* FileName,
+                                                          int32_t FilterMode, uint32_t Unit) {
+    GuardGLVoid([&] { AddGLSLTexture(Material(M), Text(FileName), FilterMode, Unit); });
+}
+
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderValf(TQGLHandle M, const char* Name, float X) {
+    GuardGLVoid([&] { GLSLStage(M).SetValue1f(Text(Name), X); });
+}
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal2f(TQGLHandle M, const char* Name, float X,
+                                                        float Y) {
+    GuardGLVoid([&] { GLSLStage(M).SetValue2f(Text(Name), X, Y); });
+}
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal3f(TQGLHandle M, const char* Name, float X,
+                                                        float Y, float Z) {
+    GuardGLVoid([&] { GLSLStage(M).SetValue3f(Text(Name), X, Y, Z); });
+}
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal4f(TQGLHandle M, const char* Name, float X,
+                                                        float Y, float Z, float W) {
+    GuardGLVoid([&] { GLSLStage(M).SetValue4f(Text(Name), X, Y, Z, W); });
+}
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVali(TQGLHandle M, const char* Name, int32_t X) {
+    GuardGLVoid([&] { GLSLStage(M).SetValue1i(Text(Name), X); });
+}
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal2i(TQGLHandle M, const char* Name, int32_t X,
+                                                        int32_t Y) {
+    GuardGLVoid([&] { GLSLStage(M).SetValue2i(Text(Name), X, Y); });
+}
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal3i(TQGLHandle M, const char* Name, int32_t X,
+                                                        int32_t Y, int32_t Z) {
+    GuardGLVoid([&] { GLSLStage(M).SetValue3i(Text(Name), X, Y, Z); });
+}
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal4i(TQGLHandle M, const char* Name, int32_t X,
+                                                        int32_t Y, int32_t Z, int32_t W) {
+    GuardGLVoid([&] { GLSLStage(M).SetValue4i(Text(Name), X, Y, Z, W); });
+}
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderValb(TQGLHandle M, const char* Name, uint8_t X) {
+    GuardGLVoid([&] { GLSLStage(M).SetValue1b(Text(Name), X != 0); });
+}
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal2b(TQGLHandle M, const char* Name, uint8_t X,
+                                                        uint8_t Y) {
+    GuardGLVoid([&] { GLSLStage(M).SetValue2b(Text(Name), X != 0, Y != 0); });
+}
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal3b(TQGLHandle M, const char* Name, uint8_t X,
+                                                        uint8_t Y, uint8_t Z) {
+    GuardGLVoid([&] { GLSLStage(M).SetValue3b(Text(Name), X != 0, Y != 0, Z != 0); });
+}
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal4b(TQGLHandle M, const char* Name, uint8_t X,
+                                                        uint8_t Y, uint8_t Z, uint8_t W) {
+    GuardGLVoid([&] { GLSLStage(M).SetValue4b(Text(Name), X != 0, Y != 0, Z != 0, W != 0); });
+}
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderValMat2f(TQGLHandle M, const char* Name,
+                                                           const float* Matrix) {
+    GuardGLVoid([&] { GLSLStage(M).SetValueMat2f(Text(Name), Matrix); });
+}
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderValMat3f(TQGLHandle M, const char* Name,
+                                                           const float* Matrix) {
+    GuardGLVoid([&] { GLSLStage(M).SetValueMat3f(Text(Name), Matrix); });
+}
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderValMat4f(TQGLHandle M, const char* Name,
+                                                           const float* Matrix) {
+    GuardGLVoid([&] { GLSLStage(M).SetValueMat4f(Text(Name), Matrix); });
+}
+
+QUARN_API void QUARN_CALL qglAddMaterialBumpShader(TQGLHandle M, const char* ColourFile,
+                                                   const char* NormalMapFile, int32_t FilterMode) {
+    GuardGLVoid(
+        [&] { AddBumpMapStage(Material(M), Text(ColourFile), Text(NormalMapFile), FilterMode); });
+}
+
+QUARN_API void QUARN_CALL qglSetSceneBumpLight(float X, float Y, float Z, uint8_t Visible) {
+    GuardGLVoid([&] {
+        TQGLBumpLight& light = RequireScene().bumpLight;
+        light.Position = Vec3{X, Y, Z};
+        light.Visible = Visible != 0;
     });
 }
 

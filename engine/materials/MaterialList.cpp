@@ -84,6 +84,12 @@ void TQGLMaterialList::ResetMaterial() {
     if (previous != -1) materials_.Get(previous)->Unapply();
 }
 
+void TQGLMaterialList::DeleteStage(TQGLMaterial* material, int index) {
+    if (!material || index < 0 || index >= material->shaders.Count()) return;
+    if (current_ != -1 && materials_.Get(current_) == material) ResetMaterial();
+    material->shaders.Delete(index);
+}
+
 void TQGLMaterialList::SetGlobalEmissive(const Vec3& colour) {
     globalEmissive_ = colour;
     for (int i = 0; i < materials_.Count(); ++i)

@@ -49,6 +49,9 @@ class TQGLMaterialList {
     void SetMaterial(int index, uint32_t ticks);
     // Unapplies the current material (if any); nothing is current afterwards.
     void ResetMaterial();
+    // Removes and frees stage index of material (nothing outside its stages). A material that
+    // is applied now is unapplied first, so a deleted stage leaves no program or unit behind.
+    void DeleteStage(TQGLMaterial* material, int index);
     int Current() const { return current_; }
 
     // Stores the colour and copies it into every material now in the list.

@@ -1,8 +1,12 @@
 #include "engine/materials/Shader.h"
 
 #include "common/EngineError.h"
-#include "engine/materials/States.h"
+#include "engine/materials/BumpMapShader.h"
+#include "engine/materials/CubeMapShader.h"
+#include "engine/materials/GLSLShader.h"
 #include "engine/materials/RenderTargetShader.h"
+#include "engine/materials/SphereMapShader.h"
+#include "engine/materials/States.h"
 #include "engine/materials/TextureShader.h"
 
 #include <memory>
@@ -39,13 +43,23 @@ TQGLShader* TQGLShaders::AddShader(uint8_t kind) {
     case kTextureStage:
         stage = std::make_unique<TQGLTextureShader>(kind);
         break;
+    case kCubeMapStage:
+        stage = std::make_unique<TQGLCubeMapShader>(kind);
+        break;
+    case kSphereMapStage:
+        stage = std::make_unique<TQGLSphereMapShader>(kind);
+        break;
+    case kBumpMapStage:
+        stage = std::make_unique<TQGLBumpMapShader>(kind);
+        break;
+    case kGLSLStage:
+        stage = std::make_unique<TQGLGLSLShader>(kind);
+        break;
     case kRenderTargetStage:
         stage = std::make_unique<TQGLRenderTargetShader>(kind);
         break;
     default:
-        // kNoStage and unknown codes create nothing; so do the cube-map, sphere-map, bump-map
-        // and GLSL kinds until their stage classes are written.
-        break;
+        break; // kNoStage and unknown codes create nothing
     }
     if (!stage) return nullptr;
     return items_.AddNew(std::move(stage));

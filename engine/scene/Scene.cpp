@@ -190,6 +190,8 @@ void TQGLBaseScene::Render() {
     RenderStaticObjects(ticks, false);
     // 9. Bump light.
     glPushMatrix();
+    bumpLight.Update(ticks);
+    bumpLight.Render(ticks);
     glPopMatrix();
     // 10. Camera for billboards.
     CameraFromModelview(billboardCamPos, billboardCamUp);

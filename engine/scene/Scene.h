@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/frame/Camera.h"
+#include "engine/materials/BumpLight.h"
 #include "engine/materials/MaterialList.h"
 #include "engine/materials/States.h"
 #include "engine/scene/DynamicMeshObject.h"
@@ -59,6 +60,7 @@ class TQGLBaseScene {
 
     TQGLStates states; // before the materials, which refer to it
     TQGLMaterialList materials{&states};
+    TQGLBumpLight bumpLight{&states}; // the light of every bump-map stage without its own
     TQGLStaticMeshObjects staticObjects;
     TQGLDynamicMeshObjects dynamicObjects;
     TQGLCamera camera;

@@ -387,7 +387,8 @@ QUARN_API void QUARN_CALL qglAddMaterialTexShader(TQGLHandle Material, const cha
  * outside 1..8192). */
 QUARN_API TQGLHandle QUARN_CALL qglAddMaterialRenderTargetShader(TQGLHandle Material, int32_t Size);
 QUARN_API int32_t QUARN_CALL qglGetMaterialShaderCount(TQGLHandle Material);
-/* Removes and frees the stage at Index; nothing outside 0..count-1. */
+/* Removes and frees the stage at Index (a material applied at that moment is unapplied first);
+ * nothing outside 0..count-1. Textures other stages share stay loaded. */
 QUARN_API void QUARN_CALL qglDeleteMaterialShader(TQGLHandle Material, int32_t Index);
 
 /* ---- Camera ----------------------------------------------------------------------------- */
@@ -410,6 +411,84 @@ QUARN_API void QUARN_CALL qglStrafeCamera(float Amount);
 QUARN_API void QUARN_CALL qglMouseLookCamera(int32_t X, int32_t Y);
 
 /* ---- Material stages and GLSL values (beyond the Materials section above) ---------- */
+
+/* Stages apply in the order they were added. FilterMode: 0 linear, 1 nearest mipmap, 2
+ * trilinear. Files that cannot be loaded are reported through the message channel and the
+ * stage stays, drawing untextured. */
+
+/* A sphere-map (reflection-like) stage: FileName on the texture unit equal to the stage's
+ * position in the material (first stage: unit 0), texture environment EnvMode (a GL enum such
+ * as GL_MODULATE). Another FilterMode adds the stage without a texture. */
+QUARN_API void QUARN_CALL qglAddMaterialSphereShader(TQGLHandle Material, const char* FileName,
+                                                     int32_t FilterMode, uint32_t EnvMode);
+/* A cube-map stage with reflection-vector coordinates from six BMP or JPG faces (the loader
+ * follows F4's ending; relative names are taken from the current directory): F1 -Y, F2 +Y,
+ * F3 -X, F4 +X, F5 -Z, F6 +Z. A face that does not load leaves the stage without texture. */
+QUARN_API void QUARN_CALL qglAddMaterialCubeShader(TQGLHandle Material, const char* F1,
+                                                   const char* F2, const char* F3, const char* F4,
+                                                   const char* F5, const char* F6,
+                                                   int32_t FilterMode);
+/* Appends FileName as the last frame of the animated stage at StageIndex (any stage there), or
+ * of a new texture stage when StageIndex is not below the stage count. Frames switch at most
+ * every FrameInterval ms, when the material is applied anew, and wrap to the first. Unit is a
+ * GL texture unit (GL_TEXTURE0 ...). Reserved is ignored. */
+QUARN_API void QUARN_CALL qglAddMaterialAnimTexShader(TQGLHandle Material, int32_t StageIndex,
+                                                      const char* FileName, int32_t Reserved,
+                                                      int32_t FrameInterval, uint32_t Unit);
+/* A GLSL stage from two shader files. A file that cannot be read, does not compile ("<file>
+ * contains errors!" and the compiler log) or a pair that does not link fails with that text as
+ * the last error; the stage stays and draws with the fixed-function pipeline. Sampler uniforms
+ * named texture0 ... texture4 read texture units 0 ... 4. */
+QUARN_API void QUARN_CALL qglAddMaterialGLSLShader(TQGLHandle Material, const char* VertexFile,
+                                                   const char* FragmentFile);
+/* Loads FileName into the material's first stage on Unit (GL_TEXTURE0 ... GL_TEXTURE4). Fails
+ * when the material has no stage; another FilterMode adds nothing. */
+QUARN_API void QUARN_CALL qglAddMaterialGLSLShaderTexture(TQGLHandle Material, const char* FileName,
+                                                          int32_t FilterMode, uint32_t Unit);
+/* Uniform values of the material's first stage, which must be its GLSL stage (an error
+ * otherwise). Each name keeps one value per type, sent every time the material is applied; a
+ * name the program does not use is kept and ignored. Booleans go as 0/1 integers; matrices are
+ * 4, 9 or 16 floats in GL's memory order, copied. */
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderValf(TQGLHandle Material, const char* Name,
+                                                       float X);
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal2f(TQGLHandle Material, const char* Name,
+                                                        float X, float Y);
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal3f(TQGLHandle Material, const char* Name,
+                                                        float X, float Y, float Z);
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal4f(TQGLHandle Material, const char* Name,
+                                                        float X, float Y, float Z, float W);
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVali(TQGLHandle Material, const char* Name,
+                                                       int32_t X);
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal2i(TQGLHandle Material, const char* Name,
+                                                        int32_t X, int32_t Y);
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal3i(TQGLHandle Material, const char* Name,
+                                                        int32_t X, int32_t Y, int32_t Z);
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal4i(TQGLHandle Material, const char* Name,
+                                                        int32_t X, int32_t Y, int32_t Z, int32_t W);
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderValb(TQGLHandle Material, const char* Name,
+                                                       uint8_t X);
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal2b(TQGLHandle Material, const char* Name,
+                                                        uint8_t X, uint8_t Y);
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal3b(TQGLHandle Material, const char* Name,
+                                                        uint8_t X, uint8_t Y, uint8_t Z);
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal4b(TQGLHandle Material, const char* Name,
+                                                        uint8_t X, uint8_t Y, uint8_t Z, uint8_t W);
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderValMat2f(TQGLHandle Material, const char* Name,
+                                                           const float* Matrix);
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderValMat3f(TQGLHandle Material, const char* Name,
+                                                           const float* Matrix);
+QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderValMat4f(TQGLHandle Material, const char* Name,
+                                                           const float* Matrix);
+/* Beyond the design's exports: a bump-map stage lit per pixel by the scene's bump light, the
+ * surface colour from ColourFile (unit 0) and the normals from NormalMapFile (unit 1). Its
+ * programs "VertexShader.cg" and "FragmentShader.cg" are read from the current directory, else
+ * beside libQuarnGL.so, else from share/quarn beside the library's folder. Dynamic predefined
+ * shapes with this material draw nothing; use meshes. */
+QUARN_API void QUARN_CALL qglAddMaterialBumpShader(TQGLHandle Material, const char* ColourFile,
+                                                   const char* NormalMapFile, int32_t FilterMode);
+/* Beyond the design's exports: places the scene's bump light (in the coordinates of the meshes
+ * it lights) and shows it as axes when Visible. */
+QUARN_API void QUARN_CALL qglSetSceneBumpLight(float X, float Y, float Z, uint8_t Visible);
 
 /* ---- Environment: fog, sky box and lens flare -------------------------------------- */
 

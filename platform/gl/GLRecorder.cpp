@@ -1,5 +1,6 @@
 #include "platform/gl/GLRecorder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <type_traits>
@@ -14,6 +15,7 @@ struct RecorderState {
     std::map<GLenum, std::vector<float>> floats;
     std::map<GLenum, std::vector<int>> integers;
     std::map<GLenum, bool> enabled;
+    std::map<std::string, GLint> uniforms;
     GLuint nextList = 1;
     GLuint nextTexture = 1;
     GLuint nextHandle = 1;
@@ -118,6 +120,26 @@ GLhandleARB RecCreateProgramObject() {
     return State().nextHandle++;
 }
 
+// Answers from the integers set for pname (compile and link status, log length); 0 otherwise.
+void RecGetObjectParameteriv(GLhandleARB obj, GLenum pname, GLint* out) {
+    Log("glGetObjectParameterivARB", obj, pname, out);
+    auto it = State().integers.find(pname);
+    *out = it != State().integers.end() && !it->second.empty() ? it->second[0] : 0;
+}
+
+// Every name gets a location of its own on first use, unless a test set one.
+GLint RecGetUniformLocation(GLhandleARB program, const GLcharARB* name) {
+    Log("glGetUniformLocationARB", program, name);
+    RecorderState& s = State();
+    auto it = s.uniforms.find(name);
+    if (it != s.uniforms.end()) return it->second;
+    GLint next = 100;
+    for (const auto& u : s.uniforms)
+        next = std::max(next, u.second + 1);
+    s.uniforms[name] = next;
+    return next;
+}
+
 Dispatch MakeRecordingTable() {
     Dispatch d;
 #define QGL_FUNC(ret, name, params, args) d.name = &RecordingEntries::name;
@@ -133,6 +155,8 @@ Dispatch MakeRecordingTable() {
     d.glGetString = &RecGetString;
     d.glCreateShaderObjectARB = &RecCreateShaderObject;
     d.glCreateProgramObjectARB = &RecCreateProgramObject;
+    d.glGetObjectParameterivARB = &RecGetObjectParameteriv;
+    d.glGetUniformLocationARB = &RecGetUniformLocation;
     return d;
 }
 
@@ -156,6 +180,7 @@ void GLRecorder::Install() {
     if (!s.installed) s.previous = g_active;
     s.installed = true;
     g_active = &g_recording;
+    s.uniforms.clear();
     Clear();
 }
 
@@ -205,6 +230,15 @@ void GLRecorder::SetFloats(GLenum pname, const std::vector<float>& values) {
 
 void GLRecorder::SetIntegers(GLenum pname, const std::vector<int>& values) {
     State().integers[pname] = values;
+}
+
+void GLRecorder::SetUniformLocation(const std::string& name, GLint location) {
+    State().uniforms[name] = location;
+}
+
+GLint GLRecorder::UniformLocation(const std::string& name) {
+    auto it = State().uniforms.find(name);
+    return it == State().uniforms.end() ? -1 : it->second;
 }
 
 void GLRecorder::Record(const char* name, std::vector<double> args) {

@@ -36,6 +36,11 @@ class GLRecorder {
     // Values glGetFloatv returns for a pname (16 floats for matrices); unset pnames give zeros.
     static void SetFloats(GLenum pname, const std::vector<float>& values);
     static void SetIntegers(GLenum pname, const std::vector<int>& values);
+    // glGetUniformLocationARB answers location for name; names never set get a location of
+    // their own (100 and up) on first use.
+    static void SetUniformLocation(const std::string& name, GLint location);
+    // The location handed out for name, -1 when none was.
+    static GLint UniformLocation(const std::string& name);
     static void Record(const char* name, std::vector<double> args);
 };
 

@@ -1,7 +1,11 @@
 // The plain and animated texture stage, the stage list and the texture list: what is bound on
 // which unit, when animation frames switch, and the GL objects textures create and delete.
 #include "common/EngineError.h"
+#include "engine/materials/BumpMapShader.h"
+#include "engine/materials/CubeMapShader.h"
+#include "engine/materials/GLSLShader.h"
 #include "engine/materials/MaterialList.h"
+#include "engine/materials/SphereMapShader.h"
 #include "engine/materials/RenderTargetShader.h"
 #include "engine/materials/Shader.h"
 #include "engine/materials/States.h"
@@ -40,7 +44,7 @@ TQGLTextureShader* NewTextureStage(TQGLShaders& list, TQGLStates& states) {
 
 } // namespace
 
-TEST(StageList, OnlyKindsWithAStageClassCreateAStage) {
+TEST(StageList, EveryKindWithAStageClassCreatesItsStageAndNoOtherKindDoes) {
     TQGLShaders list;
     EXPECT_FALSE(list.HasShaders());
     TQGLShader* stage = list.AddShader(kTextureStage);
@@ -52,9 +56,15 @@ TEST(StageList, OnlyKindsWithAStageClassCreateAStage) {
     EXPECT_EQ(list.Count(), 1);
     EXPECT_THROW(list.Items(1), EngineError);
     EXPECT_NE(dynamic_cast<TQGLRenderTargetShader*>(list.AddShader(kRenderTargetStage)), nullptr);
-    for (uint8_t later : {uint8_t(kCubeMapStage), uint8_t(kSphereMapStage), uint8_t(kBumpMapStage),
-                          uint8_t(kGLSLStage)})
-        EXPECT_EQ(list.AddShader(later), nullptr) << "kind " << int(later);
+    gl::GLRecorder::Install(); // the bump-map stage compiles its programs when it is made
+    EXPECT_NE(dynamic_cast<TQGLCubeMapShader*>(list.AddShader(kCubeMapStage)), nullptr);
+    EXPECT_NE(dynamic_cast<TQGLSphereMapShader*>(list.AddShader(kSphereMapStage)), nullptr);
+    EXPECT_NE(dynamic_cast<TQGLBumpMapShader*>(list.AddShader(kBumpMapStage)), nullptr);
+    EXPECT_NE(dynamic_cast<TQGLGLSLShader*>(list.AddShader(kGLSLStage)), nullptr);
+    EXPECT_EQ(list.Count(), 6);
+    for (int i = 0; i < list.Count(); ++i)
+        EXPECT_EQ(list.Items(i)->UnappliedOnSwitch(), list.Items(i)->kind != kRenderTargetStage);
+    gl::GLRecorder::Uninstall();
 }
 
 TEST(RenderTargetStage, BindsItsTextureAndCopiesTheLowerLeftSquare) {

@@ -32,9 +32,10 @@ TEST_F(SceneTrace, AnEmptyFrameClearsAppliesTheCameraCallsTheHostAndFlushes) {
     EXPECT_EQ(GLRecorder::Names(),
               (std::vector<std::string>{"glClear", "glLoadIdentity", "gluLookAt", "glGetFloatv",
                                         "glGetFloatv", "host:before", "glPushMatrix",
-                                        "glPopMatrix",                 // environment
-                                        "glPushMatrix", "glPopMatrix", // bump light
-                                        "glGetFloatv",                 // camera for billboards
+                                        "glPopMatrix", // environment
+                                        "glPushMatrix", "glTranslatef",
+                                        "glPopMatrix", // bump light: moved to, hidden
+                                        "glGetFloatv", // camera for billboards
                                         "glPushMatrix", "glPopMatrix", // lens flare
                                         "glPushMatrix", "glPopMatrix", // HUD
                                         "host:after", "glFlush"}));

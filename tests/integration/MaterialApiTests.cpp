@@ -1,0 +1,256 @@
+// Material stages through the exported C API, rendered by real Mesa GL in a headless window:
+// GLSL programs with live uniforms and samplers, cube maps, bump mapping, and bad shader input.
+#include "GLProbe.h"
+#include "quarn/QuarnGL.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using probe::Pixel;
+
+int g_frames = 0;
+int g_stopAfter = 2;
+void (*g_init)() = nullptr;
+void (*g_afterFrame)(int frame) = nullptr;
+std::vector<std::string> g_messages;
+std::vector<Pixel> g_pixels;
+
+void QUARN_CALL OnInit() {
+    qglSetCameraPosition(0, 0, 5);
+    qglSetCameraDirection(0, 0, -1);
+    if (g_init) g_init();
+}
+void QUARN_CALL OnAfter() {
+    ++g_frames;
+    g_pixels.push_back(probe::ReadFramePixel(32, 32));
+    if (g_afterFrame) g_afterFrame(g_frames);
+    if (g_frames >= g_stopAfter) qglDestroySceneWindow();
+}
+
+std::string TempPath(const std::string& stem) {
+    return ::testing::TempDir() + stem + "_" + std::to_string(getpid());
+}
+
+std::string WriteText(const std::string& stem, const std::string& text) {
+    std::string path = TempPath(stem);
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+// A 2 x 2 24-bit BMP of one colour.
+std::string WriteBmp(const std::string& stem, std::array<unsigned char, 3> rgb) {
+    std::vector<unsigned char> b(54 + 2 * 8, 0);
+    const auto put32 = [&](size_t at, uint32_t v) {
+        for (size_t i = 0; i < 4; ++i)
+            b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+    };
+    b[0] = 'B', b[1] = 'M';
+    put32(2, uint32_t(b.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, 2);
+    put32(22, 2);
+    b[26] = 1;
+    b[28] = 24;
+    for (size_t row = 0; row < 2; ++row)
+        for (size_t x = 0; x < 2; ++x)
+            for (size_t c = 0; c < 3; ++c)
+                b[54 + row * 8 + x * 3 + c] = rgb[2 - c];
+    std::string path = TempPath(stem) + ".bmp";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+    return path;
+}
+
+// A square filling the view at z = 0, every corner with normal (nx, ny, nz) and texture
+// coordinates 0..1.
+void AddScreenQuad(TQGLHandle material, float nx, float ny, float nz) {
+    TQGLHandle mesh = qglGetStaticObject(qglAddStaticObject());
+    const int32_t n = qglAddStaticMeshNormal(mesh, nx, ny, nz);
+    const float corners[2][3][2] = {{{-10, -10}, {10, -10}, {10, 10}},
+                                    {{-10, -10}, {10, 10}, {-10, 10}}};
+    for (const auto& triangle : corners) {
+        const int32_t f = qglAddStaticFace(mesh);
+        for (const auto& c : triangle) {
+            qglAddStaticFaceVectorIndex(mesh, f, qglAddStaticMeshVector(mesh, c[0], c[1], 0));
+            qglAddStaticFaceNormalIndex(mesh, f, n);
+            qglAddStaticFaceTexCoordIndex(
+                mesh, f, qglAddStaticMeshTexCoord(mesh, (c[0] + 10) / 20, (c[1] + 10) / 20, 0));
+        }
+        qglAddStaticFaceMaterialIndex(mesh, f, qglGetMaterialIndex(material));
+    }
+    qglBuildStaticOctree(mesh);
+}
+
+class MaterialApi : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_frames = 0;
+        g_stopAfter = 2;
+        g_init = nullptr;
+        g_afterFrame = nullptr;
+        g_messages.clear();
+        g_pixels.clear();
+        qglClearLastError();
+        qglSetMessageCallBack(
+            [](const char* c, const char* t) { g_messages.push_back(std::string(c) + ": " + t); });
+    }
+    int32_t Run() { return qglCreateSceneWindow(64, 64, 32, 0, OnInit, nullptr, OnAfter); }
+};
+
+bool Near(const Pixel& p, const std::array<int, 3>& want) {
+    for (size_t i = 0; i < 3; ++i)
+        if (std::abs(p[i] - want[i]) > 40) return false;
+    return true;
+}
+
+std::string g_vertex, g_fragment, g_green;
+TQGLHandle g_material = nullptr;
+
+} // namespace
+
+TEST_F(MaterialApi, AUniformChangedBetweenFramesRecoloursTheGLSLQuadAndSamplersReadTheirUnits) {
+    g_vertex = WriteText("colour.vert", "void main() { gl_Position = ftransform(); }\n");
+    g_fragment =
+        WriteText("colour.frag", "uniform vec3 colour;\nuniform sampler2D texture1;\n"
+                                 "void main() {\n"
+                                 "    gl_FragColor = vec4(colour, 1.0) + texture2D(texture1, "
+                                 "vec2(0.5));\n}\n");
+    g_green = WriteBmp("green", {0, 255, 0});
+    g_init = [] {
+        g_material = qglAddMaterial("glsl");
+        qglAddMaterialGLSLShader(g_material, g_vertex.c_str(), g_fragment.c_str());
+        qglAddMaterialGLSLShaderTexture(g_material, g_green.c_str(), 0, 0x84C1 /* unit 1 */);
+        qglSetMaterialGLSLShaderVal3f(g_material, "colour", 1, 0, 0);
+        qglSetMaterialGLSLShaderValf(g_material, "not in the program", 1); // kept, ignored
+        AddScreenQuad(g_material, 0, 0, 1);
+    };
+    g_afterFrame = [](int frame) {
+        if (frame == 1) qglSetMaterialGLSLShaderVal3f(g_material, "colour", 0, 0, 1);
+    };
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(qglGetLastError(), nullptr) << qglGetLastError();
+    ASSERT_EQ(g_pixels.size(), 2u);
+    EXPECT_EQ(g_pixels[0], (Pixel{255, 255, 0})); // red uniform + green texture on unit 1
+    EXPECT_EQ(g_pixels[1], (Pixel{0, 255, 255})); // blue uniform + green texture
+    EXPECT_EQ(qglGetMaterialShaderCount(g_material), 1);
+}
+
+TEST_F(MaterialApi, BadShadersAndMisusedValueExportsAreReportedAndFramesGoOn) {
+    static std::vector<std::string> errors;
+    errors.clear();
+    g_vertex = WriteText("good.vert", "void main() { gl_Position = ftransform(); }\n");
+    g_fragment = WriteText("good.frag", "void main() { gl_FragColor = vec4(1.0); }\n");
+    g_init = [] {
+        const auto note = [] {
+            const char* e = qglGetLastError();
+            errors.push_back(e ? e : "(none)");
+            qglClearLastError();
+        };
+        g_material = qglAddMaterial("bad");
+        const std::string missing = TempPath("missing.vert");
+        qglAddMaterialGLSLShader(g_material, missing.c_str(), g_fragment.c_str());
+        note();
+        const std::string broken = WriteText("broken.frag", "void main( {\n");
+        qglAddMaterialGLSLShader(g_material, g_vertex.c_str(), broken.c_str());
+        note();
+        const std::string garbage =
+            WriteText("garbage.frag", std::string("\x7f\x00\xff\x01GL\x00", 7));
+        qglAddMaterialGLSLShader(g_material, g_vertex.c_str(), garbage.c_str());
+        note();
+        const std::string noMain = WriteText("nomain.vert", "void helper() {}\n");
+        qglAddMaterialGLSLShader(g_material, noMain.c_str(), g_fragment.c_str());
+        note();
+        TQGLHandle plain = qglAddMaterial("plain");
+        qglSetMaterialGLSLShaderVal3f(plain, "colour", 1, 1, 1);
+        note();
+        qglAddMaterialTexShader(plain, WriteBmp("white", {255, 255, 255}).c_str(), 0);
+        qglSetMaterialGLSLShaderVal3f(plain, "colour", 1, 1, 1);
+        note();
+        qglSetMaterialGLSLShaderVali(nullptr, "colour", 1);
+        note();
+        AddScreenQuad(g_material, 0, 0, 1);
+    };
+    g_stopAfter = 3;
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(g_frames, 3);
+    ASSERT_EQ(errors.size(), 7u);
+    const std::string missing = TempPath("missing.vert");
+    EXPECT_EQ(errors[0].rfind("Cannot open file \"" + missing + "\"", 0), 0u) << errors[0];
+    const std::string brokenHead = TempPath("broken.frag") + " contains errors!\n";
+    EXPECT_EQ(errors[1].rfind(brokenHead, 0), 0u) << errors[1];
+    EXPECT_GT(errors[1].size(), brokenHead.size()); // the compiler's log follows
+    EXPECT_EQ(errors[2].rfind(TempPath("garbage.frag") + " contains errors!\n", 0), 0u);
+    EXPECT_NE(errors[3].find(" do not link!\n"), std::string::npos) << errors[3];
+    EXPECT_NE(errors[4].find("has no stages"), std::string::npos) << errors[4];
+    EXPECT_NE(errors[5].find("is not a GLSL stage"), std::string::npos) << errors[5];
+    EXPECT_NE(errors[6].find("No material given"), std::string::npos) << errors[6];
+    // Every failed program left its stage behind, drawing with the fixed-function pipeline.
+    EXPECT_EQ(qglGetMaterialShaderCount(g_material), 4);
+    bool compileErrorShown = false;
+    for (const std::string& m : g_messages)
+        compileErrorShown = compileErrorShown || m.find(brokenHead) != std::string::npos;
+    EXPECT_TRUE(compileErrorShown);
+}
+
+TEST_F(MaterialApi, ACubeMapReflectsEachFaceFileInItsDirection) {
+    // Face files in argument order: -Y, +Y, -X, +X, -Z, +Z.
+    static const std::array<std::array<unsigned char, 3>, 6> colours = {
+        {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {0, 255, 255}, {255, 0, 255}}};
+    static std::string faces[6];
+    for (size_t i = 0; i < 6; ++i)
+        faces[i] = WriteBmp("face" + std::to_string(i + 1), colours[i]);
+    // The camera looks along -z at the quad, so a normal n reflects the view ray into
+    // (0, 0, -1) - 2 n (n . (0, 0, -1)): these normals point the reflection at each face.
+    const float s = 0.70710678f;
+    static const float normals[6][3] = {{0, -s, s}, {0, s, s}, {-s, 0, s},
+                                        {s, 0, s},  {1, 0, 0}, {0, 0, 1}};
+    for (size_t face = 0; face < 6; ++face) {
+        static size_t current;
+        current = face;
+        SetUp();
+        g_stopAfter = 1;
+        g_init = [] {
+            TQGLHandle m = qglAddMaterial("cube");
+            qglSetMaterialLightFlag(m, 0);
+            qglAddMaterialCubeShader(m, faces[0].c_str(), faces[1].c_str(), faces[2].c_str(),
+                                     faces[3].c_str(), faces[4].c_str(), faces[5].c_str(), 0);
+            AddScreenQuad(m, normals[current][0], normals[current][1], normals[current][2]);
+        };
+        ASSERT_EQ(Run(), 0);
+        ASSERT_EQ(g_pixels.size(), 1u);
+        const auto& want = colours[face];
+        EXPECT_TRUE(Near(g_pixels[0], {want[0], want[1], want[2]}))
+            << "face " << face + 1 << " shows " << g_pixels[0][0] << ", " << g_pixels[0][1] << ", "
+            << g_pixels[0][2];
+        EXPECT_TRUE(g_messages.empty());
+    }
+}
+
+TEST_F(MaterialApi, ABumpMappedQuadIsBrightWithTheLightInFrontAndDarkWithItBehind) {
+    static std::string colourFile, normalFile;
+    colourFile = WriteBmp("wall", {255, 255, 255});
+    normalFile = WriteBmp("wall-normals", {128, 128, 255}); // straight out of the surface
+    g_init = [] {
+        TQGLHandle m = qglAddMaterial("bump");
+        qglAddMaterialBumpShader(m, colourFile.c_str(), normalFile.c_str(), 0);
+        AddScreenQuad(m, 0, 0, 1);
+        qglSetSceneBumpLight(0, 0, 3, 0);
+    };
+    g_afterFrame = [](int frame) {
+        if (frame == 1) qglSetSceneBumpLight(0, 0, -3, 0);
+    };
+    ASSERT_EQ(Run(), 0);
+    EXPECT_TRUE(g_messages.empty()) << g_messages.front();
+    ASSERT_EQ(g_pixels.size(), 2u);
+    EXPECT_GT(g_pixels[0][0], 200);
+    EXPECT_LT(g_pixels[1][0], 60);
+    EXPECT_GT(g_pixels[1][0], 10); // the programs' ambient term: the surface is still drawn
+}
