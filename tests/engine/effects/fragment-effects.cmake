@@ -1,0 +1,5 @@
+# Scene effects: particle systems (unit), environment and text overlay (GL trace).
+quarn_add_test(engine_effects_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ParticleTests.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/EnvironmentTraceTests.cpp
+  LIBS quarn_engine)
