@@ -419,3 +419,30 @@ TEST_F(EffectsApi, SelectionOperationsMoveTurnScaleAndDeleteBySelectedAmounts) {
     qglGetDynamicPosition(other, p);
     EXPECT_FLOAT_EQ(p[0], 0);
 }
+
+TEST_F(EffectsApi, SceneMapRendersTrackedMarkersIntoTheMapMaterialShownByAHud) {
+    static Pixel centre, corner;
+    static TQGLHandle tracked;
+    g_init = [] {
+        TQGLHandle map = qglAddMaterial("map");
+        qglSetMaterialLightFlag(map, 0);
+        ASSERT_NE(qglAddMaterialRenderTargetShader(map, 32), nullptr);
+        qglSetSceneMapMaterial(map);
+        qglSetSceneMapTextureDimentions(32);
+        qglSetSceneMapEyePos(0, 100, 0.01f);                  // straight down onto the origin
+        tracked = qglGetDynamicObject(qglAddDynamicObject()); // at the origin, draws nothing
+        qglAddSceneMapTrackedObject(tracked, 1);              // red
+        qglSetSceneMapRenderFlag(1);
+        // The map texture over the whole 64 x 64 screen.
+        qglAddDynamicHUDObject(64, 64, 32, 32, 64, 64, map);
+        qglSetSceneMapMaterial(&centre); // not a material: refused, the map material stays
+    };
+    g_after = [](int) {
+        centre = probe::ReadFramePixel(32, 32);
+        corner = probe::ReadFramePixel(4, 4);
+    };
+    ASSERT_EQ(Run(), 0);
+    EXPECT_TRUE(Near(centre, {255, 0, 0}, 16)) << centre[0] << "," << centre[1] << "," << centre[2];
+    EXPECT_TRUE(Near(corner, {0, 0, 0}, 16));
+    EXPECT_NE(qglGetLastError(), nullptr);
+}
