@@ -446,3 +446,32 @@ TEST_F(EffectsApi, SceneMapRendersTrackedMarkersIntoTheMapMaterialShownByAHud) {
     EXPECT_TRUE(Near(corner, {0, 0, 0}, 16));
     EXPECT_NE(qglGetLastError(), nullptr);
 }
+
+TEST_F(EffectsApi, LensFlareAheadFadesInAdditivelyAndFollowsTheCamera) {
+    static const std::string white = TempPath("flare") + ".bmp";
+    WriteSolidBmp(white, 4, 4, {255, 255, 255});
+    static std::vector<Pixel> centres;
+    centres.clear();
+    g_stopAfter = 3;
+    g_init = [] {
+        const char* f = white.c_str();
+        qglSetCameraPosition(5, 0, 0);
+        qglSetCameraDirection(-1, 0, 0);
+        qglInitEnvironmentLensFlare(f, f, f, f, f, f, f, f, f, 64, 64);
+        qglSetEnvironmentLensFlareLightPosition(-100, 0, 0); // straight ahead
+    };
+    g_after = [](int) { centres.push_back(probe::ReadFramePixel(32, 32)); };
+    ASSERT_EQ(Run(), 0);
+    std::remove(white.c_str());
+    ASSERT_EQ(centres.size(), 3u);
+    // Brightness 0.1 in the first frame: the first two elements at 0.1, the rest at 0.
+    EXPECT_TRUE(Near(centres[0], {51, 51, 51}, 6)) << centres[0][0];
+    EXPECT_TRUE(Near(centres[2], {255, 255, 255}, 2)); // ten elements added up
+    float x, y, z;
+    qglGetEnvironmentLensFlareLightPosition(&x, &y, &z);
+    EXPECT_FLOAT_EQ(x, -95); // the offset plus the camera position
+    EXPECT_EQ(qglGetEnvironmentLensFlareVisibleFlag(), 1);
+    int32_t w = 0, h = 0;
+    qglGetEnvironmentLensFlareWinWidthAndHeight(&w, &h);
+    EXPECT_EQ(w, 64);
+}
