@@ -5,35 +5,14 @@
 #include "engine/scene/Scene.h"
 #include "quarn/QuarnGL.h"
 
+#include "AllocationCounter.h"
+
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <new>
 #include <random>
 #include <vector>
-
-// The counting operator new below pairs with free; GCC cannot see that they match.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-namespace {
-
-std::atomic<long> g_allocations{0};
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -73,11 +52,11 @@ void QUARN_CALL OnAfterRender() {
     ++g_frames;
     if (g_frames == kWarmupFrames) {
         g_start = Clock::now();
-        g_allocStart = g_allocations.load();
+        g_allocStart = bench::AllocationCount();
     }
     if (g_frames == kWarmupFrames + g_measuredFrames) {
         g_end = Clock::now();
-        g_allocEnd = g_allocations.load();
+        g_allocEnd = bench::AllocationCount();
         qglDestroySceneWindow();
     }
 }

@@ -4,6 +4,7 @@
 #include "engine/scene/ViewCamera.h"
 #include "platform/gl/GL.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -20,9 +21,15 @@ void TQGLCapabilities::Read() {
     }
 }
 
-TQGLBaseScene::TQGLBaseScene(int w, int h) : camera(w, h, Vec3{0, 0, 0}), height(h), width(w) {
+TQGLBaseScene::TQGLBaseScene(int w, int h)
+    : font(std::make_unique<TQGLFont>(w, h)), camera(w, h, Vec3{0, 0, 0}), height(h), width(w) {
     capabilities.Read();
     camera.speed = 50.0;
+    environment.skyBox->materials = &materials;
+    environment.skyBox->camera = &camera;
+    environment.skyBox->boxHeight = h;
+    environment.skyBox->boxWidth = w + w / 2;
+    environment.lensFlare->materials = &materials;
     SetShowOcclusionNodes(false);
 }
 
@@ -38,6 +45,7 @@ void TQGLBaseScene::InitGL() {
     glEnable(GL_CULL_FACE);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glEnable(GL_TEXTURE_2D);
+    font->BuildFont();
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
 }
@@ -48,6 +56,8 @@ void TQGLBaseScene::SetShowOcclusionNodes(bool flag) {
         m->ShowOcclusionNodes = flag;
     for (const auto& d : dynamicObjects)
         d->ShowOcclusionNodes = flag;
+    for (const auto& p : particleSystems)
+        p->showBox = flag;
 }
 
 void TQGLBaseScene::SetDrawNormals(bool flag) {
@@ -142,6 +152,11 @@ void TQGLBaseScene::ForgetDynamicObject(const TQGLBaseDynamicMeshObject* object)
     for (size_t i = mapTrackedObjects.size(); i-- > 0;)
         if (mapTrackedObjects[i].trackedObject == object)
             mapTrackedObjects.erase(mapTrackedObjects.begin() + ptrdiff_t(i));
+    ForgetSelected(object);
+}
+
+void TQGLBaseScene::ForgetSelected(const TQGLBaseObject* object) {
+    selection.erase(std::remove(selection.begin(), selection.end(), object), selection.end());
 }
 
 void TQGLBaseScene::RenderStaticObjects(uint32_t ticks, bool unlit) {
@@ -154,8 +169,10 @@ void TQGLBaseScene::RenderStaticObjects(uint32_t ticks, bool unlit) {
 }
 
 void TQGLBaseScene::FreeDeletedObjects() {
-    for (TQGLStaticMeshObject* m : deletedStatics_)
+    for (TQGLStaticMeshObject* m : deletedStatics_) {
+        ForgetSelected(m);
         staticObjects.Remove(m);
+    }
     deletedStatics_.clear();
     for (TQGLBaseDynamicMeshObject* d : deletedDynamics_) {
         ForgetDynamicObject(d);
@@ -185,6 +202,8 @@ void TQGLBaseScene::Render() {
     materials.ResetMaterial();
     // 7. Environment: sky preparation and render.
     glPushMatrix();
+    environment.skyBox->PrepareSky();
+    environment.Render(ticks);
     glPopMatrix();
     // 8. Static objects, each pushed.
     RenderStaticObjects(ticks, false);
@@ -198,6 +217,8 @@ void TQGLBaseScene::Render() {
     // 11. Dynamic objects, blended ones deferred.
     RenderDynamicObjects(ticks);
     // 12. Particle systems.
+    particleSystems.UpdateAll(furtherValues[3], furtherValues[0], billboardCamPos, billboardCamUp);
+    particleSystems.RenderAll(ticks);
     // 13. Static objects flagged for deletion.
     deletedStatics_.clear();
     for (const auto& m : staticObjects) {
@@ -207,17 +228,23 @@ void TQGLBaseScene::Render() {
     }
     // 14. Lens flare.
     glPushMatrix();
+    if (environment.lensFlare->Visible) {
+        environment.lensFlare->UpdatePosition();
+        environment.lensFlare->Render(ticks);
+    }
     glPopMatrix();
     // 15. Blended objects, far to near.
     RenderBlendedObjects(ticks);
     // 16. HUD.
     glPushMatrix();
+    hudObjects.Render(ticks);
     glPopMatrix();
     // 17. Host.
     if (afterRender) afterRender();
     // 18. Deferred deletion: statics first, then dynamics.
     FreeDeletedObjects();
     // 19. Text pass.
+    font->RenderTexts();
     // 20.
     glFlush();
 }
@@ -229,12 +256,7 @@ void TQGLBaseScene::RenderSceneMap() {
     glDisable(GL_FOG);
     const int s = mapTextureSize;
     glViewport(0, 0, s, s);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(90.0, 1.0, 1.0, 2000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
+    BeginSquareView();
     glLoadIdentity();
     gluLookAt(mapEyePosition.x, mapEyePosition.y, mapEyePosition.z, 0, 0, 0, 0, 1, 0);
     frustum.ExtractPlanes();
@@ -250,6 +272,15 @@ void TQGLBaseScene::RenderSceneMap() {
     glLoadIdentity();
     glPopAttrib();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void TQGLBaseScene::BeginSquareView() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(90.0, 1.0, 1.0, 2000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
 }
 
 void TQGLBaseScene::DrawMapMarkers() {

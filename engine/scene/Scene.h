@@ -3,6 +3,10 @@
 // near, then overlays.
 #pragma once
 
+#include "engine/effects/Environment.h"
+#include "engine/effects/Font.h"
+#include "engine/effects/HudObject.h"
+#include "engine/effects/ParticleSystem.h"
 #include "engine/frame/Camera.h"
 #include "engine/materials/BumpLight.h"
 #include "engine/materials/MaterialList.h"
@@ -12,6 +16,7 @@
 #include "engine/scene/StaticMeshObject.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,6 +63,7 @@ class TQGLBaseScene {
     void SetShowOcclusionNodes(bool flag);
     void SetDrawNormals(bool flag);
 
+    std::unique_ptr<TQGLFont> font;
     TQGLStates states; // before the materials, which refer to it
     TQGLMaterialList materials{&states};
     TQGLBumpLight bumpLight{&states}; // the light of every bump-map stage without its own
@@ -77,6 +83,34 @@ class TQGLBaseScene {
     bool showOcclusionNodes = false;
     bool drawNormals = false;
     int32_t drawnFaces = 0; // per-frame face counter
+    TQGLEnvironment environment;
+    TQGLHudObjects hudObjects;
+    TQGLParticleSystems particleSystems;
+
+    // Objects the selection operations act on, static or dynamic meshes (not owned).
+    std::vector<TQGLBaseObject*> selection;
+    void MoveSelected(int32_t side, int32_t forward);
+    void MoveSelectedX(int32_t amount);
+    void MoveSelectedY(int32_t amount);
+    void MoveSelectedZ(int32_t amount);
+    void MoveSelectedYBySpeed(int32_t amount, float speed);
+    void MoveSelectedByVector(const Vec3& offset);
+    void RotateSelected(int32_t a, int32_t b);
+    void RotateSelectedX(int32_t angle);
+    void RotateSelectedY(int32_t angle);
+    void RotateSelectedZ(int32_t angle);
+    void ScaleSelected(const Vec3& factors);
+    // Removes every member from its list and from the selection, and frees it once.
+    void DeleteSelected();
+
+    // Draws one frame at once, outside the frame order: imageFile on a quad through a new
+    // material, then swap. The model-view translation accumulates from call to call.
+    void RenderLoaderScreen(const std::string& imageFile, SceneEvent swap);
+    // Six square views from position along the axes, saved as directory + "cube" + suffix +
+    // ".bmp"; swap (may be null) shows each view. All six are read before anything is written;
+    // a file that cannot be written raises and removes the views already written.
+    void RenderCubeMapToFiles(const std::string& directory, int32_t size, int32_t windowWidth,
+                              int32_t windowHeight, const Vec3& position, SceneEvent swap);
 
     // Scene map: a top-down view rendered every fourth frame.
     bool mapRender = false;
@@ -96,6 +130,8 @@ class TQGLBaseScene {
 
   protected:
     void RenderSceneMap();
+    // The 90-degree square projection of the map and cube views; culling and lighting off.
+    void BeginSquareView();
     void RenderStaticObjects(uint32_t ticks, bool unlit);
     void RenderDynamicObjects(uint32_t ticks);
     void RenderBlendedObjects(uint32_t ticks);
@@ -104,6 +140,8 @@ class TQGLBaseScene {
     // Unlinks everything that refers to a dynamic object about to be freed: its proxies (which
     // then draw nothing) and its map markers.
     void ForgetDynamicObject(const TQGLBaseDynamicMeshObject* object);
+    // A freed object leaves the selection too.
+    void ForgetSelected(const TQGLBaseObject* object);
 
     // Objects flagged for deletion this frame; storage reused from frame to frame.
     std::vector<TQGLStaticMeshObject*> deletedStatics_;

@@ -492,13 +492,154 @@ QUARN_API void QUARN_CALL qglSetSceneBumpLight(float X, float Y, float Z, uint8_
 
 /* ---- Environment: fog, sky box and lens flare -------------------------------------- */
 
+/* Fog settings reach GL at once. Colours are red, green, blue, alpha in 0..1. */
+QUARN_API void QUARN_CALL qglSetEnvironmentFogColor(float R, float G, float B, float A);
+QUARN_API void QUARN_CALL qglGetEnvironmentFogColor(float* R, float* G, float* B, float* A);
+/* GL_LINEAR, GL_EXP or GL_EXP2; 0 until set. */
+QUARN_API void QUARN_CALL qglSetEnvironmentFogMode(uint32_t Mode);
+QUARN_API uint32_t QUARN_CALL qglGetEnvironmentFogMode(void);
+QUARN_API void QUARN_CALL qglSetEnvironmentFogDensity(float Density);
+QUARN_API float QUARN_CALL qglGetEnvironmentFogDensity(void);
+/* The colour every frame is cleared to (glClearColor at once). */
+QUARN_API void QUARN_CALL qglSetEnvironmentFogClearColor(float R, float G, float B, float A);
+QUARN_API void QUARN_CALL qglGetEnvironmentFogClearColor(float* R, float* G, float* B, float* A);
+/* Fog on or off for the whole scene; materials whose show-fog flag is 0 switch it off while
+ * they are active. */
+QUARN_API void QUARN_CALL qglSetEnvironmentFogVisibleFlag(uint8_t Flag);
+QUARN_API uint8_t QUARN_CALL qglGetEnvironmentFogVisibleFlag(void);
+/* Loads the six faces (BMP, JPG or TGA; 1 the +Z face, 2 the -Z face, 3 the -X face, 4 the
+ * +X face, 5 the top, 6 the bottom) into six new unlit materials and builds the box, sized
+ * from the window (width * 1.5 wide and deep, height high), centred on the camera. Whether it
+ * switches fog off around itself is fixed by the fog flag now. Hidden until shown. A face that
+ * does not load is reported and drawn untextured. */
+QUARN_API void QUARN_CALL qglInitEnvironmentSkybox(const char* File1, const char* File2,
+                                                   const char* File3, const char* File4,
+                                                   const char* File5, const char* File6);
+QUARN_API void QUARN_CALL qglSetEnvironmentSkyboxVisibleFlag(uint8_t Flag);
+QUARN_API uint8_t QUARN_CALL qglGetEnvironmentSkyboxVisibleFlag(void);
+/* Loads the nine flare textures into nine additive materials, stores the window size and shows
+ * the flare. */
+QUARN_API void QUARN_CALL qglInitEnvironmentLensFlare(const char* File1, const char* File2,
+                                                      const char* File3, const char* File4,
+                                                      const char* File5, const char* File6,
+                                                      const char* File7, const char* File8,
+                                                      const char* File9, int32_t WinWidth,
+                                                      int32_t WinHeight);
+QUARN_API void QUARN_CALL qglSetEnvironmentLensFlareVisibleFlag(uint8_t Flag);
+QUARN_API uint8_t QUARN_CALL qglGetEnvironmentLensFlareVisibleFlag(void);
+/* The light's offset from the camera: each frame the light sits at this vector plus the
+ * camera position. */
+QUARN_API void QUARN_CALL qglSetEnvironmentLensFlareLightPosition(float X, float Y, float Z);
+/* The light position as last used (after a frame: the offset plus the camera position). */
+QUARN_API void QUARN_CALL qglGetEnvironmentLensFlareLightPosition(float* X, float* Y, float* Z);
+/* The size of the flare's 2D screen (the element size stays 200 pixels). */
+QUARN_API void QUARN_CALL qglSetEnvironmentLensFlareWinWidthAndHeight(int32_t Width,
+                                                                      int32_t Height);
+QUARN_API void QUARN_CALL qglGetEnvironmentLensFlareWinWidthAndHeight(int32_t* Width,
+                                                                      int32_t* Height);
+
 /* ---- Smoke particle systems -------------------------------------------------------- */
+
+/* A smoke emitter of LastIndex + 1 camera-facing quads (at most LastIndex alive at once)
+ * textured with TextureFile and blended by alpha. A particle starts every 1000 / Rate time
+ * units (each frame is one unit), rises at a random speed turned by up to Spread degrees,
+ * drifts by Drift, grows by 4 / 30 / Growth a frame, fades as 1 - age / Life and is reborn at
+ * the emitter after Life units. Duration > 0 stops new particles Duration ms after the first
+ * draw. Returns the system's handle (it lives as long as the scene). */
+QUARN_API TQGLHandle QUARN_CALL qglAddDynamicSmokeParticleSystem(
+    float X, float Y, float Z, float R, float G, float B, float A, float DriftX, float DriftY,
+    float DriftZ, float Growth, int32_t Rate, int32_t Life, int32_t LastIndex, int32_t Spread,
+    int32_t Duration, uint8_t Enabled, const char* TextureFile);
+/* Moves the emitter; particles not alive wait there. */
+QUARN_API void QUARN_CALL qglSetDynamicSmokeParticleSystemAbsPosition(TQGLHandle System, float X,
+                                                                      float Y, float Z);
+/* 0 stops new particles (living ones run out); 1 starts them again with a new duration. */
+QUARN_API void QUARN_CALL qglSetDynamicSmokeParticleSystemEnabledFlag(TQGLHandle System,
+                                                                      uint8_t Flag);
 
 /* ---- HUD objects ------------------------------------------------------------------- */
 
+/* A Width x Height rectangle centred X pixels from the left and Y from the top of a
+ * ScreenWidth x ScreenHeight orthographic screen (fixed at creation), textured by Material,
+ * drawn over the scene in creation order. A material that is not in the scene's list is
+ * reported once; the object is then never drawn. Returns the object's handle. */
+QUARN_API TQGLHandle QUARN_CALL qglAddDynamicHUDObject(float Width, float Height, float X, float Y,
+                                                       int32_t ScreenWidth, int32_t ScreenHeight,
+                                                       TQGLHandle Material);
+/* Changes the width at once, about the same centre. */
+QUARN_API void QUARN_CALL qglSetDynamicHudObjectWidth(TQGLHandle Hud, float Width);
+QUARN_API void QUARN_CALL qglSetDynamicHUDObjectVisibleFlag(TQGLHandle Hud, uint8_t Visible);
+
 /* ---- Screen text ------------------------------------------------------------------- */
 
+/* One line of white bold 10-pixel text, X pixels from the left; Y counts from one window
+ * height above the top, so Y = window height puts the line's top at the top edge. Drawn at the end
+ * of the frame being rendered (or of the next frame, when added between frames) and then forgotten:
+ * add it every frame to keep it. Bytes outside 32..127 show as '?'. NULL adds nothing. */
+QUARN_API void QUARN_CALL qglAddSceneText(const char* Text, int32_t X, int32_t Y);
+
 /* ---- Scene operations: flags, cube-map capture, loader screen, selection, scene map ---- */
+
+/* Bounding boxes of every static node, dynamic object and smoke system. */
+QUARN_API uint8_t QUARN_CALL qglGetSceneShowOcclusionNodesFlag(void);
+QUARN_API void QUARN_CALL qglSetSceneShowOcclusionNodesFlag(uint8_t Flag);
+/* Normals of every static and dynamic object. */
+QUARN_API uint8_t QUARN_CALL qglGetSceneDrawNormalsFlag(void);
+QUARN_API void QUARN_CALL qglSetSceneDrawNormalsFlag(uint8_t Flag);
+/* Renders the sky box and static objects from (X, Y, Z) along the six axes into Size x Size
+ * 24-bit BMP files named Directory + "cube" + xpos|xneg|ypos|yneg|zpos|zneg + ".bmp" (no
+ * separator is added: end Directory with '/'), creating the directory (one level) when it is
+ * missing, then restores the WindowWidth x WindowHeight view. When a file cannot be written
+ * the error is reported and none of the six files is left. */
+QUARN_API void QUARN_CALL qglRenderSceneCubemapTexturesToFiles(const char* Directory, int32_t Size,
+                                                               int32_t WindowWidth,
+                                                               int32_t WindowHeight, float X,
+                                                               float Y, float Z);
+/* Draws and shows one frame with ImageFile on a quad, at once (a new material each call;
+ * the model-view translation accumulates). Leaves the clear colour red. */
+QUARN_API void QUARN_CALL qglRenderLoaderScreen(const char* ImageFile);
+/* Adds a static or dynamic object (handle) to the selection the operations below act on.
+ * Objects leave it when they are freed. */
+QUARN_API void QUARN_CALL qglAddSceneSelected(TQGLHandle Object);
+/* Empties the selection (the objects stay in the scene). */
+QUARN_API void QUARN_CALL qglClearSceneSelected(void);
+/* Along the camera's ground direction: x += D.z * Side + D.x * Forward, z += -D.x * Side +
+ * D.z * Forward. Static objects move their vertices; dynamic ones their position. */
+QUARN_API void QUARN_CALL qglMoveSceneSelected(int32_t Side, int32_t Forward);
+/* x -= Amount. */
+QUARN_API void QUARN_CALL qglMoveSceneSelectedX(int32_t Amount);
+/* y += Amount. */
+QUARN_API void QUARN_CALL qglMoveSceneSelectedY(int32_t Amount);
+/* z -= Amount. */
+QUARN_API void QUARN_CALL qglMoveSceneSelectedZ(int32_t Amount);
+/* y += Amount * Speed. */
+QUARN_API void QUARN_CALL qglMoveSceneSelectedYBySpeed(int32_t Amount, float Speed);
+QUARN_API void QUARN_CALL qglMoveSceneSelectedByVector(float X, float Y, float Z);
+/* Dynamic: Roll -= A, Pitch += B; static: geometry turned about Z by A, then about X by B. */
+QUARN_API void QUARN_CALL qglRotateSceneSelected(int32_t A, int32_t B);
+/* Dynamic: Roll -= Angle; static: about Z. */
+QUARN_API void QUARN_CALL qglRotateSceneSelectedX(int32_t Angle);
+/* Dynamic: Yaw -= Angle; static: about Y. */
+QUARN_API void QUARN_CALL qglRotateSceneSelectedY(int32_t Angle);
+/* Dynamic: Pitch -= Angle; static: about X. */
+QUARN_API void QUARN_CALL qglRotateSceneSelectedZ(int32_t Angle);
+/* Scales the geometry component-wise (a dynamic object's compiled geometry keeps drawing
+ * until it is rebuilt; its box follows at once). */
+QUARN_API void QUARN_CALL qglScaleSceneSelected(float X, float Y, float Z);
+/* Removes and frees every selected object at once (not at the end of the frame). */
+QUARN_API void QUARN_CALL qglDeleteSceneSelected(void);
+/* The scene map: a top-down view rendered in the first frame and every fourth frame after into
+ * the first stage (a render-target stage) of the map material, with a green (ColourFlag 0) or
+ * red marker per tracked dynamic object. */
+QUARN_API void QUARN_CALL qglSetSceneMapRenderFlag(uint8_t Flag);
+/* The map viewport's side in pixels (128 by default). */
+QUARN_API void QUARN_CALL qglSetSceneMapTextureDimentions(int32_t Size);
+QUARN_API void QUARN_CALL qglSetSceneMapMaterial(TQGLHandle Material);
+/* The map camera's eye, looking at the origin ((1, 1000, 1) by default). */
+QUARN_API void QUARN_CALL qglSetSceneMapEyePos(float X, float Y, float Z);
+QUARN_API void QUARN_CALL qglAddSceneMapTrackedObject(TQGLHandle Object, uint8_t ColourFlag);
+/* Removes the object's first marker; nothing when it has none. */
+QUARN_API void QUARN_CALL qglDeleteSceneMapTrackedObject(TQGLHandle Object);
 
 /* ---- Asset files: KSF scenes and 3DS import ---------------------------------------- */
 
