@@ -1,0 +1,125 @@
+#include "engine/assets/Convert3DS.h"
+
+#include "common/EngineError.h"
+
+namespace quarn {
+
+namespace {
+
+int LowestBit(uint32_t group) {
+    int bit = 0;
+    while (!(group & 1u)) {
+        group >>= 1;
+        ++bit;
+    }
+    return bit;
+}
+
+// Per source vertex: the converted vertex serving each smoothing-group bit (-1 none yet).
+struct SmoothingTable {
+    explicit SmoothingTable(size_t vertices) : slots(vertices * 32, -1) {}
+    int32_t& Slot(size_t vertex, int bit) { return slots[vertex * 32 + size_t(bit)]; }
+    std::vector<int32_t> slots;
+};
+
+} // namespace
+
+std::string MixedSmoothingMessage(const std::string& meshName) {
+    return "Wrong smoothing group assignments!\nMesh \"" + meshName +
+           "\" contains vertices assigned to more than one smoothing group.";
+}
+
+bool HasUngroupedFaces(const TMesh3DS& mesh) {
+    std::vector<uint8_t> grouped(mesh.faces.size(), 0);
+    for (const TFaceGroup3DS& g : mesh.groups)
+        for (uint16_t f : g.faces)
+            if (f < grouped.size()) grouped[f] = 1;
+    for (uint8_t g : grouped)
+        if (!g) return true;
+    return false;
+}
+
+bool ConvertMesh3DS(const TMesh3DS& mesh, int32_t meshRelease, const MaterialLookup3DS& lookup,
+                    int32_t ungroupedMaterial, ConvertedMesh3DS& out,
+                    std::vector<std::string>& messages) {
+    out = ConvertedMesh3DS();
+    const size_t vertexCount = mesh.vertices.size();
+    if (vertexCount < 3) return false;
+    const bool hasTexCoords = !mesh.texCoords.empty();
+    const bool hasSmoothing = !mesh.smoothing.empty();
+    out.positions = mesh.vertices;
+    out.normals.assign(vertexCount, Vec3{});
+    if (hasTexCoords) out.texCoords = mesh.texCoords;
+
+    // A new converted vertex: the source's position and coordinates, the given normal.
+    const auto split = [&](size_t source, const Vec3& normal) {
+        out.positions.push_back(mesh.vertices[source]);
+        out.normals.push_back(normal);
+        if (hasTexCoords) out.texCoords.push_back(mesh.texCoords[source]);
+        return static_cast<int32_t>(out.positions.size() - 1);
+    };
+
+    SmoothingTable table(hasSmoothing ? vertexCount : 0);
+    std::vector<uint8_t> used(vertexCount, 0);
+    std::vector<int32_t> corners(mesh.faces.size() * 3);
+    for (size_t f = 0; f < mesh.faces.size(); ++f) {
+        const auto& face = mesh.faces[f];
+        const Vec3 e1 = VectorSubtract(mesh.vertices[face[0]], mesh.vertices[face[1]]);
+        const Vec3 e2 = VectorSubtract(mesh.vertices[face[2]], mesh.vertices[face[1]]);
+        const Vec3 normal = meshRelease >= 2 ? VectorCross(e2, e1) : VectorCross(e1, e2);
+        const uint32_t group = hasSmoothing ? mesh.smoothing[f] : 0;
+        if (group & (group - 1)) out.mixedSmoothingGroups = true;
+        for (int k = 0; k < 3; ++k) {
+            const size_t v = face[size_t(k)];
+            int32_t& corner = corners[f * 3 + size_t(k)];
+            if (!used[v]) {
+                out.normals[v] = normal;
+                used[v] = 1;
+                if (group) table.Slot(v, LowestBit(group)) = static_cast<int32_t>(v);
+                corner = static_cast<int32_t>(v);
+            } else if (group) {
+                int32_t& slot = table.Slot(v, LowestBit(group));
+                if (slot >= 0) {
+                    out.normals[size_t(slot)] = VectorAdd(out.normals[size_t(slot)], normal);
+                } else {
+                    // The face's own normal: a vertex first met by this face would stay
+                    // unlit otherwise.
+                    slot = split(v, normal);
+                }
+                corner = slot;
+            } else {
+                corner = split(v, normal); // no group: flat
+            }
+        }
+    }
+    for (Vec3& n : out.normals)
+        n = VectorNormalize(n);
+
+    std::vector<uint8_t> grouped(mesh.faces.size(), 0);
+    for (const TFaceGroup3DS& g : mesh.groups) {
+        ConvertedFaceGroup3DS group;
+        group.material = lookup(g.material);
+        if (group.material < 0) {
+            messages.push_back("Material '" + g.material + "' not found. Using default material.");
+            group.material = 0;
+        }
+        group.indices.reserve(g.faces.size() * 3);
+        for (uint16_t f : g.faces) {
+            grouped[f] = 1;
+            for (int k = 0; k < 3; ++k)
+                group.indices.push_back(corners[size_t(f) * 3 + size_t(k)]);
+        }
+        out.groups.push_back(std::move(group));
+    }
+    ConvertedFaceGroup3DS rest;
+    rest.material = ungroupedMaterial;
+    for (size_t f = 0; f < mesh.faces.size(); ++f)
+        if (!grouped[f])
+            for (int k = 0; k < 3; ++k)
+                rest.indices.push_back(corners[f * 3 + size_t(k)]);
+    if (!rest.indices.empty()) out.groups.push_back(std::move(rest));
+    if (out.mixedSmoothingGroups) messages.push_back(MixedSmoothingMessage(mesh.name));
+    return true;
+}
+
+} // namespace quarn
