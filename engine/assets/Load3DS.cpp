@@ -1,17 +1,13 @@
 #include "engine/assets/Load3DS.h"
 
 #include "engine/assets/Convert3DS.h"
-#include "engine/assets/FileSystem.h"
+#include "engine/assets/ModelPath.h"
 #include "engine/assets/MeshTransforms.h"
 #include "platform/window/MessageChannel.h"
 
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 namespace quarn {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -46,35 +42,6 @@ std::unique_ptr<TQGLMaterial> ConvertMaterial(const TMaterial3DS& record, const 
 }
 
 } // namespace
-
-std::string ResolveModelFile(const std::string& modelFile, const std::string& name) {
-    std::string relative = name;
-    for (char& c : relative)
-        if (c == '\\') c = '/';
-    fs::path folder = fs::path(modelFile).parent_path();
-    if (fs::path(relative).is_absolute()) return relative;
-    std::error_code ec;
-    fs::path current = folder;
-    for (const fs::path& part : fs::path(relative)) {
-        fs::path exact = current / part;
-        if (fs::exists(exact, ec)) {
-            current = exact;
-            continue;
-        }
-        bool found = false;
-        for (fs::directory_iterator it(current.empty() ? fs::path(".") : current, ec), end;
-             !ec && it != end; it.increment(ec)) {
-            const std::string entry = it->path().filename().string();
-            if (SameTextIgnoringCase(entry, part.string())) {
-                current = current / entry;
-                found = true;
-                break;
-            }
-        }
-        if (!found) return (folder / relative).string();
-    }
-    return current.string();
-}
 
 Import3DSResult Load3DSIntoScene(const TFile3DS& file, Import3DSKind kind,
                                  TQGLMaterialList& materials, TQGLStaticMeshObjects* statics,

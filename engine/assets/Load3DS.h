@@ -28,9 +28,4 @@ Import3DSResult Load3DSIntoScene(const TFile3DS& file, Import3DSKind kind,
                                  TQGLMaterialList& materials, TQGLStaticMeshObjects* statics,
                                  TQGLDynamicMeshObjects* dynamics, TQGLFrustrum* frustum);
 
-// A texture name from a model file, found next to the model: '\' and '/' both separate folders,
-// and each part matches a directory entry ignoring letter case when no exact entry exists.
-// Names that match nothing come back joined to the model's folder unchanged.
-std::string ResolveModelFile(const std::string& modelFile, const std::string& name);
-
 } // namespace quarn

@@ -6,7 +6,8 @@ add_library(quarn_assetfiles STATIC
   ${CMAKE_CURRENT_LIST_DIR}/FileSystem.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KSFFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/File3DS.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/Convert3DS.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/Convert3DS.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ModelPath.cpp)
 set_target_properties(quarn_assetfiles PROPERTIES POSITION_INDEPENDENT_CODE ON)
 target_include_directories(quarn_assetfiles PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include)
 target_link_libraries(quarn_assetfiles PUBLIC quarn_common)

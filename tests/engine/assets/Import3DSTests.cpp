@@ -2,6 +2,7 @@
 // object (materials, face groups, the turn from Z-up to Y-up).
 #include "engine/assets/Convert3DS.h"
 #include "engine/assets/Load3DS.h"
+#include "engine/assets/ModelPath.h"
 
 #include <gtest/gtest.h>
 
