@@ -187,6 +187,10 @@ void SceneBuilder::AddObj(const std::string& objFile) {
             mesh.AddFace(v, n, hasTexCoords ? t : std::vector<int32_t>{}, material);
         }
     }
+    if (mesh.faces.empty()) {
+        warnings.push_back(objFile + " has no faces: no mesh written for it");
+        return;
+    }
     scene.meshes.push_back(std::move(mesh));
 }
 
