@@ -14,7 +14,7 @@ namespace {
 int Usage() {
     std::fprintf(
         stderr,
-        "usage: quarn-pack create ARCHIVE IMAGE...   pack BMP, JPEG and TGA images\n"
+        "usage: quarn-pack create ARCHIVE [IMAGE...] pack BMP, JPEG and TGA images\n"
         "       quarn-pack list ARCHIVE              name, type code and size of each entry\n"
         "       quarn-pack extract ARCHIVE [FOLDER]  write every entry to FOLDER (default .)\n");
     return 2;
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     const std::string command = argv[1];
     try {
-        if (command == "create" && argc >= 4) return Create(argv[2], argc - 3, argv + 3);
+        if (command == "create") return Create(argv[2], argc - 3, argv + 3);
         if (command == "list" && argc == 3) return List(argv[2]);
         if (command == "extract" && argc <= 4) return Extract(argv[2], argc == 4 ? argv[3] : ".");
     } catch (const std::exception& e) {

@@ -229,27 +229,20 @@ void SceneBuilder::Add3DS(const std::string& file3ds) {
         fallback = AddMaterial(plain, "");
     }
 
+    ConvertedMesh3DS converted; // every mesh of the file, one after another
+    std::vector<std::string> messages;
+    for (const TMesh3DS& m : file.meshes)
+        ConvertMesh3DS(m, file.meshRelease, lookup, fallback, converted, messages);
+    for (std::string& text : messages)
+        warnings.push_back(file3ds + ": " + std::move(text));
     KsfMesh mesh;
-    ConvertedMesh3DS converted;
-    for (const TMesh3DS& m : file.meshes) {
-        std::vector<std::string> messages;
-        if (!ConvertMesh3DS(m, file.meshRelease, lookup, fallback, converted, messages)) continue;
-        for (std::string& text : messages)
-            warnings.push_back(file3ds + ": " + std::move(text));
-        const int32_t first = static_cast<int32_t>(mesh.vertices.size());
-        for (size_t v = 0; v < converted.positions.size(); ++v) {
-            mesh.vertices.push_back(converted.positions[v]);
-            mesh.normals.push_back(converted.normals[v]);
-            const bool uv = !converted.texCoords.empty();
-            mesh.texCoords.push_back(
-                uv ? Vec3{converted.texCoords[v][0], converted.texCoords[v][1], 0} : Vec3{});
-        }
-        for (const ConvertedFaceGroup3DS& g : converted.groups) {
-            for (size_t i = 0; i + 2 < g.indices.size(); i += 3) {
-                const std::vector<int32_t> corners = {
-                    g.indices[i] + first, g.indices[i + 1] + first, g.indices[i + 2] + first};
-                mesh.AddFace(corners, corners, corners, g.material < 0 ? fallback : g.material);
-            }
+    mesh.vertices = std::move(converted.positions);
+    mesh.normals = std::move(converted.normals);
+    mesh.texCoords = std::move(converted.texCoords);
+    for (const ConvertedFaceGroup3DS& g : converted.groups) {
+        for (size_t i = 0; i + 2 < g.indices.size(); i += 3) {
+            const std::vector<int32_t> corners = {g.indices[i], g.indices[i + 1], g.indices[i + 2]};
+            mesh.AddFace(corners, corners, corners, g.material);
         }
     }
     // Z-up to Y-up about the centre, as the engine's import turns them: (y, z) -> (z, -y).

@@ -19,10 +19,12 @@ struct ConvertedFaceGroup3DS {
     std::vector<int32_t> indices; // three converted vertices per triangle
 };
 
+// Converted meshes, one after another: the arrays are parallel, and the face groups index
+// them directly.
 struct ConvertedMesh3DS {
     std::vector<Vec3> positions;
-    std::vector<Vec3> normals;                   // unit length (zero for unused vertices)
-    std::vector<std::array<float, 2>> texCoords; // empty when the mesh has none
+    std::vector<Vec3> normals;   // unit length (zero for unused vertices)
+    std::vector<Vec3> texCoords; // (u, v, 0); (0, 0, 0) for meshes without coordinates
     std::vector<ConvertedFaceGroup3DS> groups;
     bool mixedSmoothingGroups = false; // a face carried more than one group bit
 };
@@ -30,8 +32,8 @@ struct ConvertedMesh3DS {
 // Engine material index of a 3DS material name, or -1 when there is none.
 using MaterialLookup3DS = std::function<int32_t(const std::string&)>;
 
-// Builds the converted mesh; false (nothing built) for fewer than three vertices. Groups whose
-// material is not found use material 0 and add a message; faces that belong to no group are
+// Appends the converted mesh to out; false (nothing added) for fewer than three vertices. Groups
+// whose material is not found use material 0 and add a message; faces that belong to no group are
 // kept in a last group with ungroupedMaterial, so no face of the file is lost.
 bool ConvertMesh3DS(const TMesh3DS& mesh, int32_t meshRelease, const MaterialLookup3DS& lookup,
                     int32_t ungroupedMaterial, ConvertedMesh3DS& out,

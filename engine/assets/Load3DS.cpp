@@ -88,33 +88,29 @@ Import3DSResult Load3DSIntoScene(const TFile3DS& file, Import3DSKind kind,
     }
 
     std::vector<std::string> messages;
-    ConvertedMesh3DS converted;
-    int32_t vertexBase = 0;
-    for (const TMesh3DS& mesh : file.meshes) {
-        if (!ConvertMesh3DS(mesh, file.meshRelease, lookup, ungroupedMaterial, converted, messages))
-            continue;
-        const bool hasTexCoords = !converted.texCoords.empty();
-        for (size_t v = 0; v < converted.positions.size(); ++v) {
-            object->Vertices.push_back(converted.positions[v]);
-            object->Normals.push_back(converted.normals[v]);
-            object->TexCoords.push_back(
-                hasTexCoords ? Vec3{converted.texCoords[v][0], converted.texCoords[v][1], 0.0f}
-                             : Vec3{});
+    ConvertedMesh3DS converted; // every mesh, one after another
+    size_t sourceVertices = 0;
+    for (const TMesh3DS& mesh : file.meshes)
+        sourceVertices += mesh.vertices.size();
+    converted.positions.reserve(sourceVertices); // splits may add more; most files add few
+    converted.normals.reserve(sourceVertices);
+    converted.texCoords.reserve(sourceVertices);
+    for (const TMesh3DS& mesh : file.meshes)
+        ConvertMesh3DS(mesh, file.meshRelease, lookup, ungroupedMaterial, converted, messages);
+    object->Vertices = std::move(converted.positions);
+    object->Normals = std::move(converted.normals);
+    object->TexCoords = std::move(converted.texCoords);
+    for (const ConvertedFaceGroup3DS& group : converted.groups) {
+        for (size_t i = 0; i + 2 < group.indices.size(); i += 3) {
+            auto face = std::make_unique<TQGLFace>();
+            const int32_t* corner = &group.indices[i];
+            const std::initializer_list<int32_t> indices = {corner[0], corner[1], corner[2]};
+            face->VectorIndices.assign(indices); // one allocation per list
+            face->NormalIndices.assign(indices);
+            face->TexCoordIndices.assign(indices);
+            face->MaterialIndex = group.material;
+            object->Faces.Add(std::move(face));
         }
-        for (const ConvertedFaceGroup3DS& group : converted.groups) {
-            for (size_t i = 0; i + 2 < group.indices.size(); i += 3) {
-                auto face = std::make_unique<TQGLFace>();
-                for (size_t k = 0; k < 3; ++k) {
-                    const int32_t index = group.indices[i + k] + vertexBase;
-                    face->AddVectorIndex(index);
-                    face->AddNormalIndex(index);
-                    face->AddTexCoordIndex(index);
-                }
-                face->MaterialIndex = group.material;
-                object->Faces.Add(std::move(face));
-            }
-        }
-        vertexBase += static_cast<int32_t>(converted.positions.size());
     }
     object->GeometryChanged();
     RotateMeshX(*object, 90.0f);

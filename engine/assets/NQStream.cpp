@@ -2,16 +2,18 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 namespace quarn {
 
 std::vector<uint8_t> ReadWholeFile(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
+    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
     if (!in) throw EngineError(Format("Cannot open %s", fileName.c_str()));
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
-    if (in.bad()) throw EngineError(Format("Cannot read %s", fileName.c_str()));
+    const std::streamoff size = in.tellg();
+    if (size < 0) throw EngineError(Format("Cannot read %s", fileName.c_str()));
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
+        throw EngineError(Format("Cannot read %s", fileName.c_str()));
     return bytes;
 }
 
