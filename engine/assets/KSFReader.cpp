@@ -167,7 +167,9 @@ TKSFReader::BuildMesh(const KsfMesh& record, TQGLFrustrum* frustum, TQGLMaterial
         face->NormalIndices.assign(p, p + f.normalCount);
         p += f.normalCount;
         face->TexCoordIndices.assign(p, p + f.texCoordCount);
-        face->MaterialIndex = f.material + materialBase;
+        // Indices are not range-tested here (drawing checks them); the sum must not overflow.
+        face->MaterialIndex = static_cast<int32_t>(static_cast<uint32_t>(f.material) +
+                                                   static_cast<uint32_t>(materialBase));
         mesh->Faces.Add(std::move(face));
     }
     mesh->Visible = record.visible != 0;
