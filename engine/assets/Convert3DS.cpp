@@ -20,7 +20,7 @@ int LowestBit(uint32_t group) {
 // full table of 32.
 class SmoothingTable {
   public:
-    explicit SmoothingTable(size_t vertices) : head_(vertices, -1) {}
+    explicit SmoothingTable(size_t vertices) : head_(vertices, -1) { entries_.reserve(vertices); }
     // The converted vertex registered for the bit, or -1.
     int32_t Find(size_t vertex, int bit) const {
         for (int32_t e = head_[vertex]; e >= 0; e = entries_[size_t(e)].next)
@@ -71,10 +71,10 @@ bool ConvertMesh3DS(const TMesh3DS& mesh, int32_t meshRelease, const MaterialLoo
     const auto base = static_cast<int32_t>(first);
     out.positions.insert(out.positions.end(), mesh.vertices.begin(), mesh.vertices.end());
     out.normals.resize(first + vertexCount, Vec3{});
-    out.texCoords.reserve(first + vertexCount);
-    for (size_t v = 0; v < vertexCount; ++v)
-        out.texCoords.push_back(hasTexCoords ? Vec3{mesh.texCoords[v][0], mesh.texCoords[v][1], 0}
-                                             : Vec3{});
+    out.texCoords.resize(first + vertexCount, Vec3{});
+    if (hasTexCoords)
+        for (size_t v = 0; v < vertexCount; ++v)
+            out.texCoords[first + v] = Vec3{mesh.texCoords[v][0], mesh.texCoords[v][1], 0};
 
     // A new converted vertex: the source's position and coordinates, the given normal.
     const auto split = [&](size_t source, const Vec3& normal) {
