@@ -121,6 +121,9 @@ TEST(File3DS, ChunksAreBoundedByParentFileEndAndHeaderSize) {
     const size_t name = FindChunk(bad, kChunkMatName);
     bad[name + 6 + 3] = 'x'; // "red" loses its terminator
     EXPECT_NE(LoadError(bad).find("terminator"), std::string::npos);
+    bad = good;
+    bad[0] = 0x34, bad[1] = 0x12; // a root chunk of another format
+    EXPECT_NE(LoadError(bad).find("not a 3DS file"), std::string::npos);
     for (size_t n = 0; n < good.size(); n += 7) { // truncations fail cleanly
         const std::vector<uint8_t> cut(good.begin(), good.begin() + std::ptrdiff_t(n));
         EXPECT_NE(LoadError(cut), "") << n;
