@@ -7,6 +7,7 @@ packages=(
   libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev fontconfig
   fonts-liberation fonts-dejavu-core
   libbullet-dev
+  libtinyobjloader-dev
   googletest libgtest-dev libbenchmark-dev
   python3 python3-pytest
 )

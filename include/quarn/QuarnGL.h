@@ -643,6 +643,26 @@ QUARN_API void QUARN_CALL qglDeleteSceneMapTrackedObject(TQGLHandle Object);
 
 /* ---- Asset files: KSF scenes and 3DS import ---------------------------------------- */
 
+/* Loads a KSF scene and appends its materials (textures from the archive ArchiveFile) and static
+ * meshes to the scene; faces name the file's materials offset by the materials already there.
+ * The out arrays (counted, library buffers reused by the next call; NULL when empty) list the
+ * objects and materials this load added. Returns the last static object of the scene, NULL when
+ * there is none. A bad file or archive adds nothing and returns NULL with every array empty. */
+QUARN_API TQGLHandle QUARN_CALL qglLoadSceneKSF(const char* KSFFile, const char* ArchiveFile,
+                                                TQUARNPointerArray* NewStatics,
+                                                TQUARNPointerArray* NewDynamics,
+                                                TQUARNPointerArray* NewMaterials);
+/* Imports a 3DS model as one static object (octree built) with the file's materials appended;
+ * texture maps are found next to the model, letter case ignored. Returns the new object, NULL
+ * (nothing added) when the file cannot be read. */
+QUARN_API TQGLHandle QUARN_CALL qglImportStatic3DS(const char* FileName);
+/* The same as one dynamic object at the origin; the materials it added become the
+ * new-materials array (qglGetImportedMaterials). */
+QUARN_API TQGLHandle QUARN_CALL qglImportDynamic3DS(const char* FileName);
+/* The new-materials array: the materials added by the last qglLoadSceneKSF or
+ * qglImportDynamic3DS (counted, library buffer; NULL when empty). */
+QUARN_API TQUARNPointerArray QUARN_CALL qglGetImportedMaterials(void);
+
 /* ---- Frame statistics and projection ----------------------------------------------- */
 
 #ifdef __cplusplus

@@ -1,0 +1,298 @@
+// Asset files through the exported C API in headless windows with real Mesa GL: scenes written
+// by the tools load and render with their textures, bad files add nothing, real 3DS models
+// import with every face.
+#include "GLProbe.h"
+#include "quarn/QuarnGL.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using probe::Pixel;
+
+std::function<void()> g_init;
+std::function<void()> g_check; // after the second frame is drawn
+std::vector<std::string> g_messages;
+int g_frames = 0;
+
+void QUARN_CALL OnInit() {
+    qglSetCameraPosition(0, 0, 5);
+    qglSetCameraDirection(0, 0, -1);
+    if (g_init) g_init();
+}
+void QUARN_CALL OnAfter() {
+    if (++g_frames < 2) return;
+    if (g_check) g_check();
+    qglDestroySceneWindow();
+}
+
+class AssetApi : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::path(::testing::TempDir()) / ("assets_" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        g_init = nullptr;
+        g_check = nullptr;
+        g_frames = 0;
+        g_messages.clear();
+        qglSetMessageCallBack(
+            [](const char* c, const char* t) { g_messages.push_back(std::string(c) + ": " + t); });
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    void Run() { ASSERT_EQ(qglCreateSceneWindow(64, 64, 32, 0, OnInit, nullptr, OnAfter), 0); }
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
+
+    fs::path dir;
+};
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path) << text;
+}
+
+// A solid-colour 8 x 8 image: 24-bit BMP, or uncompressed 24-bit TGA.
+void WriteBmp(const std::string& path, std::array<uint8_t, 3> rgb) {
+    std::vector<uint8_t> b(54 + 8 * 8 * 3, 0);
+    const auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b[at + size_t(i)] = uint8_t(v >> (8 * i));
+    };
+    b[0] = 'B', b[1] = 'M';
+    put32(2, uint32_t(b.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, 8);
+    put32(22, 8);
+    b[26] = 1, b[28] = 24;
+    for (size_t p = 54; p < b.size(); p += 3)
+        b[p] = rgb[2], b[p + 1] = rgb[1], b[p + 2] = rgb[0];
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<char*>(b.data()), std::streamsize(b.size()));
+}
+void WriteTga(const std::string& path, std::array<uint8_t, 3> rgb) {
+    std::vector<uint8_t> b(18 + 8 * 8 * 3, 0);
+    b[2] = 2, b[12] = 8, b[14] = 8, b[16] = 24;
+    for (size_t p = 18; p < b.size(); p += 3)
+        b[p] = rgb[2], b[p + 1] = rgb[1], b[p + 2] = rgb[0];
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<char*>(b.data()), std::streamsize(b.size()));
+}
+
+// Two quads facing the camera: the left one blue (a BMP), the right one red (a TGA named in
+// the MTL file with other letter case than on disk); a third material's texture is a JPEG file
+// named ".bmp", which the archive's type code, not the name, says how to decode.
+void WriteTwoQuadModel(const fs::path& dir) {
+    fs::copy_file(QUARN_JPEG_FILE, dir / "photo.bmp");
+    WriteBmp((dir / "blue.bmp").string(), {0, 0, 255});
+    WriteTga((dir / "red.tga").string(), {255, 0, 0});
+    WriteText((dir / "quads.mtl").string(), "newmtl blue\nKa 1 1 1\nKd 1 1 1\nmap_Kd blue.bmp\n"
+                                            "newmtl red\nKa 1 1 1\nKd 1 1 1\nmap_Kd RED.TGA\n"
+                                            "newmtl photo\nmap_Kd photo.bmp\n");
+    WriteText((dir / "quads.obj").string(),
+              "mtllib quads.mtl\n"
+              "v -3 -3 0\nv 0 -3 0\nv 0 3 0\nv -3 3 0\nv 3 -3 0\nv 3 3 0\n"
+              "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\n"
+              "usemtl blue\nf 1/1/1 2/2/1 3/3/1\nf 1/1/1 3/3/1 4/4/1\n"
+              "usemtl red\nf 2/1/1 5/2/1 6/3/1\nf 2/1/1 6/3/1 3/4/1\n");
+}
+
+int Tool(const std::string& command) {
+    return std::system((command + " 2>/dev/null").c_str());
+}
+
+bool Blue(const Pixel& p) {
+    return p[2] > 150 && p[0] < 60 && p[1] < 60;
+}
+bool Red(const Pixel& p) {
+    return p[0] > 150 && p[1] < 60 && p[2] < 60;
+}
+
+int32_t StaticFaceCount(TQGLHandle object) {
+    int32_t count = -1;
+    int32_t *v, *n, *t;
+    TQUARNVector *vs, *ns, *ts;
+    qglGetStaticFaces(object, &count, &v, &n, &t, &vs, &ns, &ts);
+    return count;
+}
+
+} // namespace
+
+TEST_F(AssetApi, ToolMadeSceneLoadsTwiceWithOffsetMaterialsAndShowsItsTextures) {
+    WriteTwoQuadModel(dir);
+    ASSERT_EQ(Tool(std::string(QUARN_KSF_TOOL) + " " + Path("scene.ksf") + " " + Path("scene.qpk") +
+                   " " + Path("quads.obj")),
+              0);
+    // The archive again through quarn-pack: extracted and packed anew, it loads the same.
+    fs::create_directories(dir / "out");
+    ASSERT_EQ(
+        Tool(std::string(QUARN_PACK_TOOL) + " extract " + Path("scene.qpk") + " " + Path("out")),
+        0);
+    ASSERT_EQ(Tool(std::string(QUARN_PACK_TOOL) + " create " + Path("repacked.qpk") + " " +
+                   Path("out/blue.bmp") + " " + Path("out/red.tga") + " " + Path("out/photo.bmp")),
+              0);
+
+    static std::string ksf, first, second;
+    static Pixel left, right;
+    static int32_t materialsBefore, firstIndex, secondIndex, staticsLoaded, materialsLoaded;
+    static TQGLHandle result, lastNew, hidden;
+    ksf = Path("scene.ksf"), first = Path("scene.qpk"), second = Path("repacked.qpk");
+    g_init = [] {
+        qglAddMaterial("host");
+        materialsBefore = qglGetStaticObjectCount();
+        TQUARNPointerArray statics = nullptr, dynamics = nullptr, materials = nullptr;
+        hidden = qglLoadSceneKSF(ksf.c_str(), first.c_str(), &statics, &dynamics, &materials);
+        firstIndex = materials ? qglGetMaterialIndex(materials[0]) : -1;
+        result = qglLoadSceneKSF(ksf.c_str(), second.c_str(), &statics, &dynamics, &materials);
+        staticsLoaded = QUARN_ARRAY_COUNT(statics);
+        materialsLoaded = QUARN_ARRAY_COUNT(materials);
+        lastNew = statics ? statics[staticsLoaded - 1] : nullptr;
+        secondIndex = materials ? qglGetMaterialIndex(materials[0]) : -1;
+        EXPECT_EQ(dynamics, nullptr);
+        EXPECT_EQ(qglGetImportedMaterials(), materials); // one shared array
+        // Only the second set is drawn; darkening its materials shows its faces use them.
+        qglSetStaticVisibleFlag(hidden, 0);
+        if (materialsLoaded == 3) {
+            qglSetMaterialAmbient(materials[1], 0, 0, 0);
+            qglSetMaterialDiffuse(materials[1], 0, 0, 0);
+        }
+    };
+    g_check = [] {
+        left = probe::ReadFramePixel(16, 32);
+        right = probe::ReadFramePixel(48, 32);
+    };
+    Run();
+    EXPECT_EQ(materialsBefore, 0);
+    EXPECT_EQ(firstIndex, 1);
+    EXPECT_EQ(secondIndex, 4);
+    EXPECT_EQ(staticsLoaded, 1);
+    EXPECT_EQ(materialsLoaded, 3);
+    EXPECT_EQ(result, lastNew);
+    EXPECT_NE(result, hidden);
+    EXPECT_TRUE(Blue(left)) << left[0] << "," << left[1] << "," << left[2];
+    EXPECT_LT(right[0] + right[1] + right[2], 30) << "red quad should use the darkened material";
+    EXPECT_TRUE(g_messages.empty()) << g_messages.front();
+}
+
+TEST_F(AssetApi, BadScenesAndModelsAddNothing) {
+    WriteTwoQuadModel(dir);
+    ASSERT_EQ(Tool(std::string(QUARN_KSF_TOOL) + " " + Path("scene.ksf") + " " + Path("scene.qpk") +
+                   " " + Path("quads.obj")),
+              0);
+    std::ifstream whole(Path("scene.ksf"), std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(whole)),
+                                  std::istreambuf_iterator<char>());
+    std::ofstream(Path("cut.ksf"), std::ios::binary)
+        .write(bytes.data(), std::streamsize(bytes.size() - 7));
+    // A scene with materials but no meshes: nothing to return, no error.
+    WriteText(Path("empty.obj"), "mtllib quads.mtl\n");
+    ASSERT_EQ(Tool(std::string(QUARN_KSF_TOOL) + " " + Path("empty.ksf") + " " + Path("empty.qpk") +
+                   " " + Path("empty.obj")),
+              0);
+    WriteText(Path("bad.3ds"), std::string("\x4d\x4d\xff\xff\xff\x7f", 6) + "junk");
+
+    static std::string d;
+    static std::vector<std::string> errors;
+    static int32_t statics, dynamics, materials;
+    static TQGLHandle emptyResult;
+    d = dir.string() + "/";
+    errors.clear();
+    g_init = [] {
+        TQUARNPointerArray s = nullptr, dy = nullptr, m = nullptr;
+        const auto fails = [&](TQGLHandle h) {
+            EXPECT_EQ(h, nullptr);
+            errors.push_back(qglGetLastError() ? qglGetLastError() : "");
+            qglClearLastError();
+        };
+        fails(qglLoadSceneKSF((d + "cut.ksf").c_str(), (d + "scene.qpk").c_str(), &s, &dy, &m));
+        EXPECT_EQ(s, nullptr);
+        EXPECT_EQ(m, nullptr);
+        fails(qglLoadSceneKSF((d + "scene.ksf").c_str(), (d + "nowhere.qpk").c_str(), &s, &dy, &m));
+        fails(qglImportStatic3DS((d + "bad.3ds").c_str()));
+        fails(qglImportDynamic3DS((d + "missing.3ds").c_str()));
+        statics = qglGetStaticObjectCount();
+        dynamics = qglGetDynamicObjectCount();
+        materials = qglGetMaterialIndex(qglAddMaterial("probe"));
+        emptyResult =
+            qglLoadSceneKSF((d + "empty.ksf").c_str(), (d + "empty.qpk").c_str(), &s, &dy, &m);
+        EXPECT_EQ(qglGetLastError(), nullptr);
+        EXPECT_EQ(QUARN_ARRAY_COUNT(m), 3);
+    };
+    Run();
+    ASSERT_EQ(errors.size(), 4u);
+    EXPECT_NE(errors[0].find("cut.ksf"), std::string::npos) << errors[0];
+    EXPECT_NE(errors[1].find("nowhere.qpk"), std::string::npos) << errors[1];
+    EXPECT_NE(errors[2].find("bad.3ds"), std::string::npos) << errors[2];
+    EXPECT_NE(errors[3].find("missing.3ds"), std::string::npos) << errors[3];
+    EXPECT_EQ(statics, 0);
+    EXPECT_EQ(dynamics, 0);
+    EXPECT_EQ(materials, 0); // the probe is the first material: nothing was added before it
+    EXPECT_EQ(emptyResult, nullptr);
+}
+
+TEST_F(AssetApi, RealModelsImportWithEveryFaceAndTheDirectoryStays) {
+    static std::vector<std::pair<std::string, int>> models;
+    static std::vector<int> imported;
+    static int dynamicFaces, newMaterials;
+    static std::string cwdAfter;
+    models.clear();
+    imported.clear();
+    std::ifstream list(std::string(QUARN_TEST_DATA) + "/3ds/faces.txt");
+    for (std::string line; std::getline(list, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream in(line);
+        std::string name;
+        int meshes = 0, faces = 0;
+        in >> name >> meshes >> faces;
+        models.emplace_back(std::string(QUARN_TEST_DATA) + "/3ds/" + name, faces);
+    }
+    ASSERT_EQ(models.size(), 10u);
+    g_init = [] {
+        for (const auto& m : models) {
+            TQGLHandle object = qglImportStatic3DS(m.first.c_str());
+            imported.push_back(object ? StaticFaceCount(object) : -1);
+        }
+        // test1 has nine boxes and three materials, some with texture maps that are not
+        // shipped: the import reports them and goes on.
+        TQGLHandle dynamic = qglImportDynamic3DS(models[8].first.c_str());
+        TQUARNFaceData* data = dynamic ? qglGetDynamicFaceData(dynamic) : nullptr;
+        dynamicFaces = data ? data->FaceCount : -1;
+        newMaterials = QUARN_ARRAY_COUNT(qglGetImportedMaterials());
+        cwdAfter = fs::current_path().string();
+    };
+    const std::string cwdBefore = fs::current_path().string();
+    Run();
+    for (size_t i = 0; i < models.size(); ++i)
+        EXPECT_EQ(imported[i], models[i].second) << models[i].first;
+    EXPECT_EQ(dynamicFaces, 108);
+    EXPECT_EQ(newMaterials, 3);
+    EXPECT_EQ(cwdAfter, cwdBefore);
+}
+
+TEST_F(AssetApi, ImportedModelRendersWithItsTexture) {
+    WriteTwoQuadModel(dir);
+    // The 3DS file names "RED.TGA" and "blue.bmp"; the files on disk are red.tga and blue.bmp.
+    ASSERT_EQ(Tool(std::string(QUARN_KSF_TOOL) + " --to-3ds " + Path("quads.3ds") + " " +
+                   Path("quads.obj")),
+              0);
+    static std::string model;
+    static Pixel left, right;
+    model = Path("quads.3ds");
+    g_init = [] { EXPECT_NE(qglImportStatic3DS(model.c_str()), nullptr); };
+    g_check = [] {
+        left = probe::ReadFramePixel(16, 32);
+        right = probe::ReadFramePixel(48, 32);
+    };
+    Run();
+    EXPECT_TRUE(Blue(left)) << left[0] << "," << left[1] << "," << left[2];
+    EXPECT_TRUE(Red(right)) << right[0] << "," << right[1] << "," << right[2];
+}
