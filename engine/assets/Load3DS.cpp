@@ -2,7 +2,7 @@
 
 #include "engine/assets/Convert3DS.h"
 #include "engine/assets/ModelPath.h"
-#include "engine/assets/MeshTransforms.h"
+#include "engine/scene/MeshTransforms.h"
 #include "platform/window/MessageChannel.h"
 
 #include <memory>

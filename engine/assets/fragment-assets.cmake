@@ -15,6 +15,5 @@ target_link_libraries(quarn_assetfiles PUBLIC quarn_common)
 target_sources(quarn_engine PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/KSFReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Load3DS.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MeshTransforms.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AssetExports.cpp)
 target_link_libraries(quarn_engine PUBLIC quarn_assetfiles)

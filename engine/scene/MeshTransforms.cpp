@@ -38,10 +38,11 @@ Mat4 AxisRotation(int axis, float degrees) {
 
 Vec3 MeshCentre(const TQGLBaseMeshObject& mesh) {
     if (mesh.Vertices.empty()) return Vec3{};
-    Vec3 sum;
+    double x = 0, y = 0, z = 0; // large imported meshes: sum in double
     for (const Vec3& v : mesh.Vertices)
-        sum = VectorAdd(sum, v);
-    return VectorScale(sum, 1.0f / float(mesh.Vertices.size()));
+        x += v.x, y += v.y, z += v.z;
+    const double n = double(mesh.Vertices.size());
+    return Vec3{float(x / n), float(y / n), float(z / n)};
 }
 
 void TranslateMesh(TQGLBaseMeshObject& mesh, const Vec3& offset) {
