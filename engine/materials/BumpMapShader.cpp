@@ -32,7 +32,8 @@ std::string FindBumpProgramFile(const std::string& fileName) {
         std::string folder = info.dli_fname;
         const size_t cut = folder.find_last_of('/');
         folder = cut == std::string::npos ? std::string(".") : folder.substr(0, cut);
-        for (const char* below : {"/", "/../share/quarn/"}) {
+        // lib/ or a multiarch lib/<triplet>/ below the prefix
+        for (const char* below : {"/", "/../share/quarn/", "/../../share/quarn/"}) {
             std::string candidate = folder;
             candidate.append(below).append(fileName);
             if (Readable(candidate)) return candidate;

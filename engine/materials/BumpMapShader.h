@@ -1,7 +1,8 @@
 // The bump-map stage (kind 3): a vertex and a fragment program from the files
 // "VertexShader.cg" and "FragmentShader.cg", run through the shader runtime of platform/cg, lit
 // per pixel by a bump light. The files are looked up in the current directory, then beside the
-// engine library, then in <library folder>/../share/quarn.
+// engine library, then in <library folder>/../share/quarn (or ../../share/quarn below a
+// multiarch library folder such as lib/x86_64-linux-gnu).
 #pragma once
 
 #include "engine/materials/Shader.h"
