@@ -43,6 +43,8 @@ struct InputState {
 struct EngineState {
     std::unique_ptr<TQGLWinDLLScreen> renderScreen;
     bool quitRequested = false;
+    // True while qglCreateSceneWindow runs its loop: a nested call from a callback is refused.
+    bool loopRunning = false;
     HostCallbacks callbacks;
     InputState input;
     LastError lastError;

@@ -1,0 +1,3 @@
+quarn_add_test(engine_hostile_input_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/HostileInputTests.cpp
+  LIBS quarn_engine)
