@@ -53,6 +53,8 @@ class TQGLBaseMaterial {
 class TQGLMaterial : public TQGLBaseMaterial {
   public:
     using TQGLBaseMaterial::TQGLBaseMaterial;
+
+    LiveHandle liveHandle{this, kMaterialHandle};
 };
 
 } // namespace quarn

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -300,4 +301,145 @@ TEST_F(Robustness, OpeningTheWindowTwentyTimesWithContentDoesNotGrowMemory) {
 #endif
     // The first cycles load the driver and fill caches; after them memory stays flat.
     EXPECT_LT(resident[19] - resident[4], 1024) << ::testing::PrintToString(resident);
+}
+
+namespace {
+
+// Hostile handle calls by class, and how many of them were refused with the right message.
+struct HandleProbe {
+    std::map<std::string, int> tried, refused;
+    std::vector<std::string> wrong;
+
+    // The call just made with a bad handle must have failed with "<export>: not a live <kind>
+    // handle" and returned its neutral value (neutral says whether it did).
+    void Check(const char* kindOfCall, const char* exportName, const char* kind, bool neutral) {
+        ++tried[kindOfCall];
+        const char* error = qglGetLastError();
+        const std::string expected = std::string(exportName) + ": not a live " + kind + " handle";
+        if (neutral && error && expected == error)
+            ++refused[kindOfCall];
+        else
+            wrong.push_back(std::string(kindOfCall) + " " + exportName + " -> " +
+                            (error ? error : "no error") + (neutral ? "" : " (not neutral)"));
+        qglClearLastError();
+    }
+
+    // Every handle export of each kind with one bad handle.
+    void DynamicCalls(const char* kindOfCall, TQGLHandle h) {
+        float v[16] = {};
+        qglSetDynamicPosition(h, 1, 2, 3);
+        Check(kindOfCall, "qglSetDynamicPosition", "dynamic object", true);
+        v[0] = 42;
+        qglGetDynamicPosition(h, v);
+        Check(kindOfCall, "qglGetDynamicPosition", "dynamic object", v[0] == 42);
+        Check(kindOfCall, "qglGetDynamicYaw", "dynamic object", qglGetDynamicYaw(h) == 0);
+        Check(kindOfCall, "qglAddDynamicMeshVector", "dynamic object",
+              qglAddDynamicMeshVector(h, 0, 0, 0) == -1);
+        Check(kindOfCall, "qglAddDynamicProxyObject", "dynamic object",
+              qglAddDynamicProxyObject(h, 0) == nullptr);
+        qglSetDynamicMatrix(h, v, 1);
+        Check(kindOfCall, "qglSetDynamicMatrix", "dynamic object", true);
+        qglDeleteDynamicObject(h);
+        Check(kindOfCall, "qglDeleteDynamicObject", "dynamic object", true);
+    }
+    void StaticCalls(const char* kindOfCall, TQGLHandle h) {
+        Check(kindOfCall, "qglAddStaticMeshVector", "static object",
+              qglAddStaticMeshVector(h, 0, 0, 0) == -1);
+        Check(kindOfCall, "qglGetStaticFaceData", "static object",
+              qglGetStaticFaceData(h) == nullptr);
+        qglBuildStaticOctree(h);
+        Check(kindOfCall, "qglBuildStaticOctree", "static object", true);
+        qglDeleteStaticObject(h);
+        Check(kindOfCall, "qglDeleteStaticObject", "static object", true);
+    }
+    void MaterialCalls(const char* kindOfCall, TQGLHandle h) {
+        qglSetMaterialAmbient(h, 1, 1, 1);
+        Check(kindOfCall, "qglSetMaterialAmbient", "material", true);
+        float r = 7, g = 7, b = 7;
+        qglGetMaterialDiffuse(h, &r, &g, &b);
+        Check(kindOfCall, "qglGetMaterialDiffuse", "material", r == 7);
+        Check(kindOfCall, "qglGetMaterialIndex", "material", qglGetMaterialIndex(h) == -1);
+        Check(kindOfCall, "qglGetMaterialShaderCount", "material",
+              qglGetMaterialShaderCount(h) == 0);
+        Check(kindOfCall, "qglAddMaterialRenderTargetShader", "material",
+              qglAddMaterialRenderTargetShader(h, 64) == nullptr);
+    }
+    void AllCalls(const char* kindOfCall, TQGLHandle h) {
+        DynamicCalls(kindOfCall, h);
+        StaticCalls(kindOfCall, h);
+        MaterialCalls(kindOfCall, h);
+    }
+};
+
+HandleProbe g_probe;
+TQGLHandle g_firstWindowMesh, g_firstWindowCube, g_firstWindowMaterial;
+
+} // namespace
+
+TEST_F(Robustness, StaleForeignAndWrongKindHandlesAreRefused) {
+    g_probe = HandleProbe{};
+    g_init = [] {
+        TQGLHandle mesh = AddRedTriangle();
+        TQGLHandle material = qglAddMaterial("plain");
+        TQGLHandle stage = qglAddMaterialRenderTargetShader(material, 64);
+        TQGLHandle cube = qglLoadDynamicPredefined(1, material, 0, 0, 0, 0, 0, 0, 1, 1, 1);
+        ASSERT_NE(stage, nullptr);
+        ASSERT_EQ(qglGetLastError(), nullptr);
+        g_firstWindowMesh = mesh, g_firstWindowCube = cube, g_firstWindowMaterial = material;
+
+        g_probe.AllCalls("null", nullptr);
+        int local = 0;
+        int* freed = new int(1);
+        delete freed; // never touched: the registry only compares addresses
+        for (TQGLHandle foreign : {static_cast<TQGLHandle>(&local), static_cast<TQGLHandle>(freed),
+                                   reinterpret_cast<TQGLHandle>(uintptr_t(1)),
+                                   reinterpret_cast<TQGLHandle>(~uintptr_t(0))})
+            g_probe.AllCalls("foreign", foreign);
+        // Each live handle passed as every other kind, and the stage as all of them.
+        g_probe.StaticCalls("wrong kind", cube);
+        g_probe.MaterialCalls("wrong kind", cube);
+        g_probe.DynamicCalls("wrong kind", mesh);
+        g_probe.MaterialCalls("wrong kind", mesh);
+        g_probe.DynamicCalls("wrong kind", material);
+        g_probe.StaticCalls("wrong kind", material);
+        g_probe.AllCalls("wrong kind", stage);
+        // The live handles still work after all that.
+        qglSetDynamicPosition(cube, 0, 0, -1);
+        qglSetMaterialDiffuse(material, 0, 1, 0);
+        EXPECT_EQ(qglGetLastError(), nullptr);
+    };
+    static TQGLHandle deletedCube, deletedMesh;
+    g_before = [](int frame) {
+        if (frame == 1) {
+            // Deleted: still drawn this frame, but the host gave the handle up at once.
+            deletedCube = qglLoadDynamicPredefined(1, nullptr, 0, 0, 0, 0, 0, 0, 1, 1, 1);
+            deletedMesh = AddRedTriangle();
+            qglDeleteDynamicObject(deletedCube);
+            qglDeleteStaticObject(deletedMesh);
+            ASSERT_EQ(qglGetLastError(), nullptr);
+            g_probe.DynamicCalls("stale", deletedCube); // includes the double delete
+            g_probe.StaticCalls("stale", deletedMesh);
+        }
+        if (frame == 2) { // freed by now
+            g_probe.DynamicCalls("stale", deletedCube);
+            g_probe.StaticCalls("stale", deletedMesh);
+        }
+    };
+    g_stopAfter = 3;
+    EXPECT_EQ(Run(), 0);
+    // The next window has a new scene: the first window's objects are gone.
+    g_init = [] {
+        g_probe.DynamicCalls("stale", g_firstWindowCube);
+        g_probe.StaticCalls("stale", g_firstWindowMesh);
+        g_probe.MaterialCalls("stale", g_firstWindowMaterial);
+    };
+    g_before = nullptr;
+    g_frames = 0;
+    g_stopAfter = 1;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_TRUE(g_probe.wrong.empty()) << ::testing::PrintToString(g_probe.wrong);
+    EXPECT_EQ(g_probe.refused, g_probe.tried);
+    for (const auto& [kind, count] : g_probe.tried)
+        std::printf("hostile %s handle calls: %d tried, %d refused\n", kind.c_str(), count,
+                    g_probe.refused[kind]);
 }
