@@ -1,11 +1,10 @@
 #include "common/HandleRegistry.h"
 
+#include <memory>
+
 namespace quarn {
 
-HandleRegistry& HandleRegistry::Instance() {
-    static HandleRegistry* registry = new HandleRegistry(); // lives as long as the library
-    return *registry;
-}
+HandleRegistry g_handleRegistry;
 
 void HandleRegistry::Add(const void* object, HandleKinds kinds) {
     const uintptr_t key = reinterpret_cast<uintptr_t>(object);
@@ -15,8 +14,8 @@ void HandleRegistry::Add(const void* object, HandleKinds kinds) {
         slots_[found].kinds |= kinds;
         return;
     }
-    if ((count_ + 1) * 2 > slots_.size()) Grow(); // at most half full: probes stay short
-    const size_t mask = slots_.size() - 1;
+    if ((count_ + 1) * 2 > capacity_) Grow(); // at most half full: probes stay short
+    const size_t mask = capacity_ - 1;
     size_t i = Home(key);
     while (slots_[i].key != 0)
         i = (i + 1) & mask;
@@ -31,7 +30,7 @@ void HandleRegistry::Remove(const void* object, HandleKinds kinds) {
     if (slots_[hole].kinds != 0) return;
     // Linear probing without tombstones: later members of the probe run move back into the hole
     // unless their home lies cyclically after it.
-    const size_t mask = slots_.size() - 1;
+    const size_t mask = capacity_ - 1;
     slots_[hole] = Slot{};
     for (size_t i = (hole + 1) & mask; slots_[i].key != 0; i = (i + 1) & mask) {
         const size_t home = Home(slots_[i].key);
@@ -45,12 +44,15 @@ void HandleRegistry::Remove(const void* object, HandleKinds kinds) {
 }
 
 void HandleRegistry::Grow() {
-    std::vector<Slot> old(slots_.size() * 2);
-    old.swap(slots_);
-    --shift_;
+    // Plain arrays, never freed at exit (the registry outlives every object).
+    const size_t oldCapacity = capacity_;
+    std::unique_ptr<Slot[]> old(slots_);
+    capacity_ = capacity_ ? capacity_ * 2 : 64;
+    slots_ = new Slot[capacity_];
+    shift_ = unsigned(64 - __builtin_ctzll(capacity_));
     count_ = 0;
-    for (const Slot& s : old)
-        if (s.key != 0) Add(reinterpret_cast<const void*>(s.key), s.kinds);
+    for (size_t i = 0; i < oldCapacity; ++i)
+        if (old[i].key != 0) Add(reinterpret_cast<const void*>(old[i].key), old[i].kinds);
 }
 
 } // namespace quarn

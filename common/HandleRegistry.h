@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace quarn {
 
@@ -19,8 +18,10 @@ using HandleKinds = uint32_t;
 
 class HandleRegistry {
   public:
-    // The library's registry (never freed, so objects may unregister during exit).
+    // The library's registry: constant-initialised and never freed, so objects may register
+    // before main and unregister during exit, and a check costs no initialisation guard.
     static HandleRegistry& Instance();
+    constexpr HandleRegistry() = default;
 
     void Add(const void* object, HandleKinds kinds);
     // Removes the kinds; the entry goes when no kind is left. Unknown objects are ignored.
@@ -44,8 +45,8 @@ class HandleRegistry {
     }
     size_t Find(const void* object) const noexcept {
         const uintptr_t key = reinterpret_cast<uintptr_t>(object);
-        if (key == 0) return kNone;
-        const size_t mask = slots_.size() - 1;
+        if (key == 0 || capacity_ == 0) return kNone;
+        const size_t mask = capacity_ - 1;
         for (size_t i = Home(key);; i = (i + 1) & mask) {
             if (slots_[i].key == key) return i;
             if (slots_[i].key == 0) return kNone;
@@ -53,10 +54,17 @@ class HandleRegistry {
     }
     void Grow();
 
-    std::vector<Slot> slots_ = std::vector<Slot>(64);
-    unsigned shift_ = 64 - 6; // log2 of the slot count, as a right shift of the 64-bit hash
+    Slot* slots_ = nullptr; // capacity_ slots, a power of two; allocated on the first Add
+    size_t capacity_ = 0;
+    unsigned shift_ = 64; // 64 - log2(capacity_): the right shift of the 64-bit hash
     size_t count_ = 0;
 };
+
+extern HandleRegistry g_handleRegistry;
+
+inline HandleRegistry& HandleRegistry::Instance() {
+    return g_handleRegistry;
+}
 
 // A member of every class whose objects are handed out: registers its owner for the given
 // kinds while the owner lives. Retire gives the handle up early (the object is about to be

@@ -8,6 +8,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   libbullet-dev
   googletest libgtest-dev libbenchmark-dev
+  xvfb
 )
 missing=()
 for p in "${packages[@]}"; do
