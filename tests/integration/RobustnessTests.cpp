@@ -255,21 +255,6 @@ TEST_F(Robustness, AMatrixSetWithoutItsFlagRebuildsToTheSameMatrix) {
     EXPECT_TRUE(failures.empty()) << ::testing::PrintToString(failures);
 }
 
-TEST_F(Robustness, MouseLookAtTheIntLimitsKeepsTheCameraFinite) {
-    static float direction[3];
-    g_init = [] {
-        qglMouseLookCamera(INT_MIN, 0);
-        qglMouseLookCamera(INT_MAX, INT_MIN);
-        qglMouseLookCamera(INT_MIN, INT_MAX);
-        qglGetCameraDirection(direction);
-    };
-    g_stopAfter = 1;
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(qglGetLastError(), nullptr);
-    for (float d : direction)
-        EXPECT_TRUE(std::isfinite(d));
-}
-
 namespace {
 long ResidentKiB() {
     long pages = 0, resident = 0;

@@ -43,18 +43,3 @@ TEST(HandleRegistry, AgreesWithAMapThroughGrowthAndRandomRemovals) {
     EXPECT_EQ(registry.Count(), before);
     EXPECT_FALSE(registry.IsLive(nullptr, ~0u));
 }
-
-TEST(HandleRegistry, ALiveHandleMemberRegistersItsOwnerUntilRetiredOrDestroyed) {
-    struct Owner {
-        LiveHandle handle{this, 8u};
-    };
-    auto* owner = new Owner();
-    const void* address = owner;
-    EXPECT_TRUE(HandleRegistry::Instance().IsLive(address, 8u));
-    EXPECT_FALSE(HandleRegistry::Instance().IsLive(address, 4u)); // another kind
-    owner->handle.Retire();
-    EXPECT_FALSE(HandleRegistry::Instance().IsLive(address, 8u));
-    delete owner; // retiring twice is harmless
-    Owner second;
-    EXPECT_TRUE(HandleRegistry::Instance().IsLive(&second, 8u));
-}
