@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/QuarnMath.h"
+#include "engine/frame/GLHandles.h"
 #include "engine/materials/Shader.h"
 
 #include <cstdint>
