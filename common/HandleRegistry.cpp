@@ -6,6 +6,10 @@ namespace quarn {
 
 HandleRegistry g_handleRegistry;
 
+void ThrowDeadHandle(const char* kindName) {
+    throw HandleError(std::string("not a live ") + kindName + " handle");
+}
+
 void HandleRegistry::Add(const void* object, HandleKinds kinds) {
     const uintptr_t key = reinterpret_cast<uintptr_t>(object);
     if (key == 0 || kinds == 0) return;

@@ -106,11 +106,14 @@ class HandleError : public EngineError {
 //   };
 template <class T> struct HandleTraits;
 
+// Raises HandleError "not a live <kindName> handle" (out of line: the check stays small).
+[[noreturn]] void ThrowDeadHandle(const char* kindName);
+
 // The object behind a handle that passed the check; raises HandleError ("not a live material
 // handle") for a stale, foreign, wrong-kind or null one.
 template <class T> T& RequireLive(const void* handle) {
-    if (!HandleRegistry::Instance().IsLive(handle, HandleTraits<T>::kind))
-        throw HandleError(std::string("not a live ") + HandleTraits<T>::name + " handle");
+    if (__builtin_expect(!HandleRegistry::Instance().IsLive(handle, HandleTraits<T>::kind), 0))
+        ThrowDeadHandle(HandleTraits<T>::name);
     return *static_cast<T*>(const_cast<void*>(handle));
 }
 
