@@ -353,4 +353,25 @@ bool MatrixDecompose(const Mat4& mat, MatrixParts& parts) {
     return true;
 }
 
+Vec3 RotationXYZToYXZ(const Vec3& xyz) {
+    const Mat4 r =
+        MatrixMultiply(MatrixMultiply(MatrixRotX(xyz.x), MatrixRotY(xyz.y)), MatrixRotZ(xyz.z));
+    const auto at = [&](int row, int col) { return double(r.m[row * 4 + col]); };
+    // RotY(y) * RotX(x) * RotZ(z) has sin(x) at [1][2], cos(x) sin(z) at -[1][0], cos(x) cos(z)
+    // at [1][1], cos(x) sin(y) at -[0][2] and cos(x) cos(y) at [2][2].
+    double s = at(1, 2);
+    s = s > 1.0 ? 1.0 : (s < -1.0 ? -1.0 : s);
+    const double pitch = std::asin(s);
+    double yaw, roll;
+    if (std::cos(pitch) > 1e-6) {
+        yaw = std::atan2(-at(0, 2), at(2, 2));
+        roll = std::atan2(-at(1, 0), at(1, 1));
+    } else {
+        // Pitch of +-90 degrees: only yaw +- roll is defined; roll is taken as 0.
+        yaw = std::atan2(s * at(0, 1), at(0, 0));
+        roll = 0.0;
+    }
+    return Vec3{float(pitch), float(yaw), float(roll)};
+}
+
 } // namespace quarn

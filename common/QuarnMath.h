@@ -95,4 +95,9 @@ struct MatrixParts {
 // upper 3x3 or a non-affine fourth column).
 bool MatrixDecompose(const Mat4& m, MatrixParts& parts);
 
+// The same rotation as RotX(x) * RotY(y) * RotZ(z) (radians), expressed as the angles of
+// RotY(yaw) * RotX(pitch) * RotZ(roll), the order dynamic objects compose their matrix in.
+// Returns (pitch, yaw, roll) in radians.
+Vec3 RotationXYZToYXZ(const Vec3& xyz);
+
 } // namespace quarn

@@ -10,6 +10,7 @@ packages=(
   libtinyobjloader-dev
   googletest libgtest-dev libbenchmark-dev
   python3 python3-pytest
+  xvfb
 )
 missing=()
 for p in "${packages[@]}"; do

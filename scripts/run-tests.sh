@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds everything and runs every test: ctest (unit, GL-trace and
-# headless integration tiers), then each fuzz target for a bounded time.
+# headless integration tiers), the whole ctest suite again under AddressSanitizer +
+# UndefinedBehaviorSanitizer with the leak check, then each fuzz target for a bounded time.
+#   QUARN_SKIP_SANITIZERS=1 leaves the sanitizer pass out (a quick local run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -8,6 +10,9 @@ build=${QUARN_BUILD_DIR:-build-ci}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARN_BUILD_TESTS=ON -DQUARN_BUILD_BENCH=ON
 cmake --build "$build" -j2
 (cd "$build" && ctest -j2 --output-on-failure --timeout 300)
+if [ "${QUARN_SKIP_SANITIZERS:-0}" != 1 ]; then
+  scripts/sanitizer-tests.sh
+fi
 if [ -x fuzz/run-all.sh ]; then
   fuzz/run-all.sh
 fi

@@ -23,8 +23,9 @@ void TQGLCamera::UpdateDirection() {
 
 void TQGLCamera::MouseLook(int x, int y) {
     if (x == centreX && y == centreY) return;
-    const float dx = static_cast<float>(centreX - x);
-    const float dy = static_cast<float>(centreY - y);
+    // In double: the int difference overflows for cursor positions near the int limits.
+    const float dx = static_cast<float>(double(centreX) - double(x));
+    const float dy = static_cast<float>(double(centreY) - double(y));
     if (cursorWarp_) cursorWarp_(centreX, centreY);
     yaw = static_cast<float>(yaw + dx * mouseSensitivity);
     pitch = static_cast<float>(invertMouse ? pitch - dy * mouseSensitivity

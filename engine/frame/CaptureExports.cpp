@@ -3,13 +3,22 @@
 #include "engine/frame/RenderScreen.h"
 #include "engine/scene/BitmapFile.h"
 
+#include <algorithm>
+
 using namespace quarn;
 
 namespace {
 void CopyScreenPart(const char* fileName, int x, int y, int width, int height) {
     TQGLWinDLLScreen& screen = RequireScreen();
     if (!fileName) throw EngineError("No bitmap file name given");
-    std::vector<uint8_t> rgb(size_t(width > 0 ? width : 0) * size_t(height > 0 ? height : 0) * 3);
+    if (width <= 0 || height <= 0)
+        throw EngineError(
+            Format("Invalid screenshot size %d x %d for %s", width, height, fileName));
+    // The bitmap never grows past the window: a larger rectangle is cut to the window's width
+    // and height (its corner kept), so a wild size cannot ask for gigabytes.
+    width = std::min(width, std::max(screen.width, 1));
+    height = std::min(height, std::max(screen.height, 1));
+    std::vector<uint8_t> rgb;
     if (!screen.backend() || !screen.backend()->ReadFrontBuffer(x, y, width, height, rgb))
         throw EngineError(std::string("Unable to read the window for ") + fileName);
     SaveBitmapFile(fileName, width, height, rgb);

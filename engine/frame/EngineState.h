@@ -4,6 +4,7 @@
 
 #include "common/EngineError.h"
 #include "common/ErrorGuard.h"
+#include "common/HandleRegistry.h"
 #include "quarn/QuarnGL.h"
 
 #include <cstdint>
@@ -43,6 +44,8 @@ struct InputState {
 struct EngineState {
     std::unique_ptr<TQGLWinDLLScreen> renderScreen;
     bool quitRequested = false;
+    // True while qglCreateSceneWindow runs its loop: a nested call from a callback is refused.
+    bool loopRunning = false;
     HostCallbacks callbacks;
     InputState input;
     LastError lastError;
@@ -57,12 +60,27 @@ TQGLScene& RequireScene();
 // Stores the message as last error and sends it to the message channel with caption "Error".
 void ReportEngineError(const char* message);
 
-// Runs an export body through the library's guard.
-template <class R, class F> R GuardGL(R neutral, F&& body) noexcept {
-    return GuardedCall(Engine().lastError, &ReportEngineError, neutral, std::forward<F>(body));
+// Runs an export body through the library's guard. A failed handle check names the export it
+// happened in (the caller's name, taken where the export calls the guard).
+template <class R, class F>
+R GuardGL(R neutral, F&& body, const char* exportName = __builtin_FUNCTION()) noexcept {
+    return GuardedCall(Engine().lastError, &ReportEngineError, neutral, [&]() -> R {
+        try {
+            return body();
+        } catch (const HandleError& e) {
+            throw EngineError(std::string(exportName) + ": " + e.what());
+        }
+    });
 }
-template <class F> void GuardGLVoid(F&& body) noexcept {
-    GuardedVoid(Engine().lastError, &ReportEngineError, std::forward<F>(body));
+template <class F>
+void GuardGLVoid(F&& body, const char* exportName = __builtin_FUNCTION()) noexcept {
+    GuardGL<int>(
+        0,
+        [&] {
+            body();
+            return 0;
+        },
+        exportName);
 }
 
 } // namespace quarn

@@ -15,6 +15,9 @@ QUARN_API int32_t QUARN_CALL qglCreateSceneWindow(int32_t Width, int32_t Height,
                                                   TQGLSceneProc OnAfterRender) {
     return GuardGL<int32_t>(-1, [&]() -> int32_t {
         EngineState& e = Engine();
+        // Called from inside a callback it would free the screen of the running loop.
+        if (e.loopRunning)
+            throw EngineError("qglCreateSceneWindow: a scene window is already running");
         // A host may open the window again after qglDestroySceneWindow ended the last loop.
         e.quitRequested = false;
         e.renderScreen.reset();
@@ -24,6 +27,10 @@ QUARN_API int32_t QUARN_CALL qglCreateSceneWindow(int32_t Width, int32_t Height,
         e.callbacks.onSceneInit = OnSceneInit;
         e.callbacks.onBeforeRender = OnBeforeRender;
         e.callbacks.onAfterRender = OnAfterRender;
+        e.loopRunning = true;
+        struct LoopEnd {
+            ~LoopEnd() { Engine().loopRunning = false; }
+        } loopEnd;
         return RunSceneLoop(*e.renderScreen);
     });
 }

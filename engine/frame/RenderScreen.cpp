@@ -20,6 +20,7 @@ TQGLWinDLLScreen::~TQGLWinDLLScreen() {
 }
 
 bool TQGLWinDLLScreen::SetMode(bool full, int depth) {
+    if (width <= 0 || height <= 0 || (depth != 16 && depth != 24 && depth != 32)) return false;
     fullScreen = full;
     pixelDepth = depth;
     return true;

@@ -34,7 +34,8 @@ class TQGLWinDLLScreen : public TQGLBaseScreen {
     TQGLWinDLLScreen(int width, int height);
     ~TQGLWinDLLScreen() override;
 
-    // Stores the requested mode; always accepted.
+    // Stores the requested mode; refused (false) for a width or height below 1 or a colour
+    // depth other than 16, 24 or 32 bits.
     bool SetMode(bool fullScreen, int pixelDepth);
 
     // Viewport, 45-degree projection (near 1, far 2000) and identity model-view.

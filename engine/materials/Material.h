@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/QuarnMath.h"
+#include "engine/frame/GLHandles.h"
 #include "engine/materials/Shader.h"
 
 #include <cstdint>
@@ -53,6 +54,8 @@ class TQGLBaseMaterial {
 class TQGLMaterial : public TQGLBaseMaterial {
   public:
     using TQGLBaseMaterial::TQGLBaseMaterial;
+
+    LiveHandle liveHandle{this, kMaterialHandle};
 };
 
 } // namespace quarn

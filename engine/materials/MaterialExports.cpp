@@ -11,21 +11,25 @@ using namespace quarn;
 namespace {
 
 TQGLMaterial& Material(TQGLHandle h) {
-    if (!h) throw EngineError("No material given (nil handle)");
-    return *static_cast<TQGLMaterial*>(h);
+    return RequireLive<TQGLMaterial>(h);
 }
 
-void SetColour(TQGLHandle h, Vec3 TQGLMaterial::*field, float r, float g, float b) {
-    GuardGLVoid([&] { Material(h).*field = Vec3{r, g, b}; });
+// Called by the colour exports: errors carry the export's name.
+void SetColour(TQGLHandle h, Vec3 TQGLMaterial::*field, float r, float g, float b,
+               const char* exportName = __builtin_FUNCTION()) {
+    GuardGLVoid([&] { Material(h).*field = Vec3{r, g, b}; }, exportName);
 }
 
-void GetColour(TQGLHandle h, Vec3 TQGLMaterial::*field, float* r, float* g, float* b) {
-    GuardGLVoid([&] {
-        const Vec3& c = Material(h).*field;
-        if (r) *r = c.x;
-        if (g) *g = c.y;
-        if (b) *b = c.z;
-    });
+void GetColour(TQGLHandle h, Vec3 TQGLMaterial::*field, float* r, float* g, float* b,
+               const char* exportName = __builtin_FUNCTION()) {
+    GuardGLVoid(
+        [&] {
+            const Vec3& c = Material(h).*field;
+            if (r) *r = c.x;
+            if (g) *g = c.y;
+            if (b) *b = c.z;
+        },
+        exportName);
 }
 
 std::string Text(const char* s) {
@@ -49,7 +53,7 @@ QUARN_API TQGLHandle QUARN_CALL qglAddMaterial(const char* Name) {
 
 QUARN_API int32_t QUARN_CALL qglGetMaterialIndex(TQGLHandle Material) {
     return GuardGL<int32_t>(
-        -1, [&] { return RequireScene().materials.IndexOf(static_cast<TQGLMaterial*>(Material)); });
+        -1, [&] { return RequireScene().materials.IndexOf(&RequireLive<TQGLMaterial>(Material)); });
 }
 
 QUARN_API void QUARN_CALL qglSetMaterialAmbient(TQGLHandle M, float R, float G, float B) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/ObjectList.h"
+#include "engine/frame/GLHandles.h"
 #include "engine/materials/Texture.h"
 
 #include <cstdint>
@@ -48,6 +49,7 @@ class TQGLBaseShader {
     int64_t lastSwitch = 0;    // frame time of the last switch, ms (64-bit: never wraps)
     int32_t currentFrame = 0;
     TQGLStates* states = nullptr; // the scene's texture-unit cache, not owned
+    LiveHandle liveHandle{this, kMaterialStageHandle};
 
   protected:
     // The cache; a stage that was never handed one raises instead of crashing.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/ObjectList.h"
+#include "engine/frame/GLHandles.h"
 #include "engine/materials/Bitmap.h"
 #include "platform/gl/GL.h"
 
@@ -53,6 +54,7 @@ class TQGLBaseTexture {
     int32_t auxValue2 = 0;
     GLenum envMode = GL_MODULATE;
     std::string path; // fileName resolved against the current directory
+    LiveHandle liveHandle{this, kTextureHandle};
 };
 
 class TQGLTexture : public TQGLBaseTexture {};

@@ -25,6 +25,7 @@ void TQGLTextureNames::Release(GLuint name) {
         return;
     }
     if (it != Counts().end()) Counts().erase(it);
+    gl::ScopedDropWithoutContext dropWithoutContext; // names die with their context
     glDeleteTextures(1, &name);
 }
 

@@ -12,8 +12,7 @@ namespace {
 using Dynamic = TQGLBaseDynamicMeshObject;
 
 Dynamic& Object(TQGLHandle h) {
-    if (!h) throw EngineError("No dynamic object given (nil handle)");
-    return *static_cast<Dynamic*>(h);
+    return RequireLive<Dynamic>(h);
 }
 
 // Links a new object to the scene, takes the scene's debug switches and appends it.
@@ -98,7 +97,11 @@ QUARN_API TQGLHandle QUARN_CALL qglAddDynamicProxyObject(TQGLHandle Source,
 }
 
 QUARN_API void QUARN_CALL qglDeleteDynamicObject(TQGLHandle O) {
-    GuardGLVoid([&] { Object(O).Deleted = true; });
+    GuardGLVoid([&] {
+        Dynamic& object = Object(O);
+        object.Deleted = true;      // drawn once more, then freed
+        object.liveHandle.Retire(); // the host gave the handle up: refused from now on
+    });
 }
 
 QUARN_API int32_t QUARN_CALL qglAddDynamicMeshVector(TQGLHandle O, float X, float Y, float Z) {

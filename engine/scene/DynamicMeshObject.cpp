@@ -67,6 +67,7 @@ TQGLBaseDynamicMeshObject::TQGLBaseDynamicMeshObject() {
 
 TQGLBaseDynamicMeshObject::~TQGLBaseDynamicMeshObject() {
     // A proxy's list belongs to its source; only an owner releases the display lists.
+    gl::ScopedDropWithoutContext dropWithoutContext;
     if (OwnsSubMeshes())
         for (const auto& s : ownSubMeshes_)
             glDeleteLists(s->ListId, 1);
@@ -198,10 +199,13 @@ void TQGLBaseDynamicMeshObject::SetMatrix(const Mat4& m, bool useMatrix) {
     if (!useMatrix) {
         MatrixParts parts;
         if (MatrixDecompose(m, parts)) {
+            // The decomposition reads X-then-Y-then-Z turns; the angles must rebuild the matrix
+            // in the object's own Y-X-Z order.
+            const Vec3 angles = RotationXYZToYXZ(parts.rotation);
             SetPositionAndRebuild(parts.translation);
-            Pitch = float(parts.rotation.x * kRadToDeg);
-            Yaw = float(parts.rotation.y * kRadToDeg);
-            Roll = float(parts.rotation.z * kRadToDeg);
+            Pitch = float(angles.x * kRadToDeg);
+            Yaw = float(angles.y * kRadToDeg);
+            Roll = float(angles.z * kRadToDeg);
         } else if (IsFinite(parts.translation)) {
             // No rotation can be read from a singular matrix: the position moves, the angles
             // stay as they were.
@@ -259,6 +263,7 @@ void TQGLBaseDynamicMeshObject::DrawSubMeshes(uint32_t ticks) {
 
 void TQGLBaseDynamicMeshObject::ClearSubMeshes() {
     if (!OwnsSubMeshes()) return; // a proxy never changes its source's lists
+    gl::ScopedDropWithoutContext dropWithoutContext;
     for (const auto& s : ownSubMeshes_)
         glDeleteLists(s->ListId, 1);
     ownSubMeshes_.Clear();

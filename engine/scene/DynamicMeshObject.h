@@ -3,6 +3,7 @@
 // run of faces with the same material, drawn by switching material and calling the lists.
 #pragma once
 
+#include "engine/frame/GLHandles.h"
 #include "engine/scene/MeshObject.h"
 
 #include <memory>
@@ -27,6 +28,9 @@ class TQGLBaseDynamicMeshObject : public TQGLBaseMeshObject {
     // Resets every transform, billboard and proxy field, places the object at position with
     // rotation (x = pitch, y = yaw, z = roll, degrees) and rebuilds Matrix.
     virtual void CreateAt(const Vec3& position, const Vec3& rotation);
+
+    // Registered while the object lives; retired as soon as the host deletes it.
+    LiveHandle liveHandle{this, kDynamicObjectHandle};
     // Generates the geometry of predefined shapes; plain meshes are filled by their creator.
     virtual void BuildGeometry() {}
 

@@ -44,6 +44,7 @@ TQGLOctree::~TQGLOctree() {
 }
 
 void TQGLOctree::DeleteLists() {
+    gl::ScopedDropWithoutContext dropWithoutContext;
     for (const auto& s : SubMeshes)
         glDeleteLists(s->ListId, 1);
     SubMeshes.Clear();

@@ -31,6 +31,7 @@ bool MaterialInList(const TQGLMaterialList* materials, int32_t index) {
 // ---- Cube ------------------------------------------------------------------------------------
 
 TQGLCube::~TQGLCube() {
+    gl::ScopedDropWithoutContext dropWithoutContext;
     if (ListId != 0) glDeleteLists(ListId, 1);
 }
 

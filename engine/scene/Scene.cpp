@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 namespace quarn {
@@ -70,6 +71,11 @@ void TQGLBaseScene::SetDrawNormals(bool flag) {
 int32_t CompareBlendedDistance(const TQGLBaseDynamicMeshObject& a,
                                const TQGLBaseDynamicMeshObject& b) {
     const float hundredths = (a.CameraDistance - b.CameraDistance) * 100.0f;
+    // NaN compares equal and differences beyond the int range saturate: converting them to
+    // int would be undefined.
+    if (std::isnan(hundredths)) return 0;
+    if (std::fabs(hundredths) > 2147483520.0f) // the largest float below 2^31
+        return hundredths > 0 ? -INT32_MAX : INT32_MAX;
     return -int32_t(std::nearbyint(hundredths)); // the default rounding mode: half to even
 }
 

@@ -9,8 +9,7 @@ using namespace quarn;
 namespace {
 
 TQGLStaticMeshObject& Mesh(TQGLHandle h) {
-    if (!h) throw EngineError("No static object given (nil handle)");
-    return *static_cast<TQGLStaticMeshObject*>(h);
+    return RequireLive<TQGLStaticMeshObject>(h);
 }
 
 TQGLStaticMeshObject* NewStaticMesh() {
@@ -66,7 +65,11 @@ QUARN_API void QUARN_CALL qglBuildStaticOctree(TQGLHandle Object) {
 }
 
 QUARN_API void QUARN_CALL qglDeleteStaticObject(TQGLHandle Object) {
-    GuardGLVoid([&] { Mesh(Object).Deleted = true; });
+    GuardGLVoid([&] {
+        TQGLStaticMeshObject& mesh = Mesh(Object);
+        mesh.Deleted = true;      // drawn once more, then freed
+        mesh.liveHandle.Retire(); // the host gave the handle up: refused from now on
+    });
 }
 
 QUARN_API int32_t QUARN_CALL qglAddStaticMeshVector(TQGLHandle Object, float X, float Y, float Z) {

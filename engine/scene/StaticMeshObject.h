@@ -1,6 +1,7 @@
 // Static world meshes: partitioned once into an octree, culled per node, drawn per node.
 #pragma once
 
+#include "engine/frame/GLHandles.h"
 #include "engine/scene/Octree.h"
 
 #include <memory>
@@ -42,6 +43,7 @@ class TQGLStaticMeshObject : public TQGLBaseMeshObject {
     bool AutoNodeSize = false;
     std::vector<TQGLOctree*> ParticleNodes;
     std::vector<TQGLOctree*> VisibleNodes;
+    LiveHandle liveHandle{this, kStaticObjectHandle};
 
   private:
     std::vector<uint8_t> drawable_; // per face, from the last build

@@ -5,7 +5,15 @@
  * or qglDestroySceneWindow. Every other export is called from inside the callbacks of that
  * loop. Handles are the library's own objects, passed back unchanged. Strings passed in are
  * copied; strings handed out stay valid until the value changes. No export raises: a failure
- * is stored as the last error (qglGetLastError) and the export returns 0 / NULL / false. */
+ * is stored as the last error (qglGetLastError) and the export returns 0 / NULL / false.
+ *
+ * Handles are checked on entry: a handle that is NULL, foreign (any pointer the library did not
+ * hand out), of the wrong kind (a material passed as a dynamic object) or stale (its object was
+ * freed, or the host deleted it: a deleted object is still drawn in that frame, but its handle
+ * is refused from the delete on, so a second delete is refused too) fails with
+ * "<export>: not a live <kind> handle" and the neutral value; it is never dereferenced. A new
+ * qglCreateSceneWindow frees the previous scene, so every handle of it becomes stale.
+ * qglCreateSceneWindow called while its loop runs (from any callback) is refused. */
 #ifndef QUARN_GL_H
 #define QUARN_GL_H
 

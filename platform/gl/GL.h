@@ -60,6 +60,21 @@ class ScopedNullDispatch {
     Dispatch* previous_;
 };
 
+// While alive, GL calls do nothing when no context is there (the missing-entry table is
+// active) and go to the active table otherwise: code that frees GL objects runs under it, so
+// objects whose context is gone are dropped silently instead of raising (from a destructor
+// that would end the process).
+class ScopedDropWithoutContext {
+  public:
+    ScopedDropWithoutContext();
+    ~ScopedDropWithoutContext();
+    ScopedDropWithoutContext(const ScopedDropWithoutContext&) = delete;
+    ScopedDropWithoutContext& operator=(const ScopedDropWithoutContext&) = delete;
+
+  private:
+    Dispatch* previous_;
+};
+
 } // namespace gl
 
 #define QGL_FUNC(ret, name, params, args)                                                          \

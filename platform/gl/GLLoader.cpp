@@ -134,6 +134,13 @@ ScopedNullDispatch::~ScopedNullDispatch() {
     g_active = previous_;
 }
 
+ScopedDropWithoutContext::ScopedDropWithoutContext() : previous_(g_active) {
+    if (g_active == &g_missing) g_active = &g_null;
+}
+ScopedDropWithoutContext::~ScopedDropWithoutContext() {
+    g_active = previous_;
+}
+
 void* OpenGLLibraryHandle() {
     return g_glLibrary;
 }

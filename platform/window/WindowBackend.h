@@ -72,7 +72,8 @@ class WindowBackend {
     virtual uint64_t PerformanceFrequency() = 0;
     virtual void ShowMessageBox(const std::string& caption, const std::string& text) = 0;
     // RGB pixels of the rectangle (x, y from the window's top-left, y downward) of the frame the
-    // window shows, bottom-up rows; pixels outside the window are left as given.
+    // window shows (the last frame swapped to it), bottom-up rows; pixels outside the window
+    // are black.
     virtual bool ReadFrontBuffer(int x, int y, int width, int height,
                                  std::vector<uint8_t>& rgbBottomUp) = 0;
     // Native handles for the exports that hand them out.

@@ -227,8 +227,9 @@ TEST_F(DynamicObject, SetMatrixWithoutFlagReadsPositionAndAnglesInDegrees) {
     TQGLDynamicMeshObject o;
     o.CreateAt(Vec3{}, Vec3{});
     const float rad = float(kDegToRad);
+    // Composed in the object's own order (yaw, then pitch, then roll), so the angles come back.
     const Mat4 m =
-        MatrixMultiply(MatrixMultiply(MatrixMultiply(MatrixRotX(10 * rad), MatrixRotY(20 * rad)),
+        MatrixMultiply(MatrixMultiply(MatrixMultiply(MatrixRotY(20 * rad), MatrixRotX(10 * rad)),
                                       MatrixRotZ(30 * rad)),
                        MatrixTranslation({7, 8, 9}));
     o.SetMatrix(m, false);

@@ -1,0 +1,430 @@
+// Hostile and careless host calls through the exported C API, in real headless windows: none
+// may take the host down or hand it a wrong answer.
+#include "GLProbe.h"
+#include "quarn/QuarnGL.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string TempFile(const std::string& stem) {
+    return ::testing::TempDir() + stem + "_" + std::to_string(getpid()) + ".bmp";
+}
+
+std::vector<unsigned char> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), {});
+}
+
+int g_frames = 0;
+int g_stopAfter = 2;
+void (*g_init)() = nullptr;
+void (*g_before)(int frame) = nullptr;
+void (*g_after)(int frame) = nullptr;
+std::vector<std::string> g_messages;
+void (*g_onMessage)() = nullptr;
+
+void QUARN_CALL OnInit() {
+    qglSetCameraPosition(0, 0, 5);
+    qglSetCameraDirection(0, 0, -1);
+    if (g_init) g_init();
+}
+void QUARN_CALL OnBefore() {
+    if (g_before) g_before(g_frames + 1);
+}
+void QUARN_CALL OnAfter() {
+    ++g_frames;
+    if (g_after) g_after(g_frames);
+    if (g_frames >= g_stopAfter) qglDestroySceneWindow();
+}
+
+// A red lit triangle facing the camera, covering the window's centre.
+TQGLHandle AddRedTriangle() {
+    TQGLHandle material = qglAddMaterial("red");
+    qglSetMaterialAmbient(material, 0, 0, 0);
+    qglSetMaterialDiffuse(material, 1, 0, 0);
+    TQGLHandle mesh = qglGetStaticObject(qglAddStaticObject());
+    const int32_t n = qglAddStaticMeshNormal(mesh, 0, 0, 1);
+    const int32_t f = qglAddStaticFace(mesh);
+    for (const auto& c : {std::make_pair(-2.f, -2.f), {2.f, -2.f}, {0.f, 2.f}}) {
+        qglAddStaticFaceVectorIndex(mesh, f, qglAddStaticMeshVector(mesh, c.first, c.second, 0));
+        qglAddStaticFaceNormalIndex(mesh, f, n);
+    }
+    qglAddStaticFaceMaterialIndex(mesh, f, qglGetMaterialIndex(material));
+    qglBuildStaticOctree(mesh);
+    return mesh;
+}
+
+class Robustness : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_frames = 0;
+        g_stopAfter = 2;
+        g_init = nullptr;
+        g_before = g_after = nullptr;
+        g_onMessage = nullptr;
+        g_messages.clear();
+        qglSetMessageCallBack([](const char*, const char* text) {
+            g_messages.emplace_back(text);
+            if (g_onMessage) g_onMessage();
+        });
+        qglClearLastError();
+    }
+    int32_t Run(int width = 64, int height = 64, int depth = 32) {
+        return qglCreateSceneWindow(width, height, depth, 0, OnInit, OnBefore, OnAfter);
+    }
+};
+
+std::vector<std::string> g_nested;
+
+void TryNestedWindow() {
+    const int32_t result = qglCreateSceneWindow(32, 32, 32, 0, nullptr, nullptr, nullptr);
+    const char* error = qglGetLastError();
+    g_nested.push_back(std::to_string(result) + " " + (error ? error : "(no error)"));
+    qglClearLastError();
+}
+
+} // namespace
+
+TEST_F(Robustness, OpeningAWindowFromInsideTheRunningLoopIsRefused) {
+    g_nested.clear();
+    g_init = [] { TryNestedWindow(); };
+    g_before = [](int frame) {
+        if (frame == 1) TryNestedWindow();
+        // An error inside a frame reaches the message callback, which tries again.
+        if (frame == 2) {
+            g_onMessage = [] {
+                g_onMessage = nullptr; // once: the refusal is reported through here too
+                TryNestedWindow();
+            };
+            qglCopySceneScreenToBitmapFile(nullptr);
+        }
+    };
+    g_after = [](int frame) {
+        if (frame == 1) TryNestedWindow();
+    };
+    g_stopAfter = 3;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(g_frames, 3); // the loop went on undisturbed
+    const std::string refused = "-1 qglCreateSceneWindow: a scene window is already running";
+    EXPECT_EQ(g_nested, std::vector<std::string>(4, refused));
+    EXPECT_EQ(qglGetSceneActualWidth(), 64); // still the outer window's screen
+    // Once the loop has ended the window opens again.
+    g_frames = 0;
+    g_init = nullptr, g_before = nullptr, g_after = nullptr;
+    EXPECT_EQ(Run(32, 32), 0);
+    EXPECT_EQ(g_frames, 3);
+}
+
+TEST_F(Robustness, RebuildingAnOctreeAfterTheWindowClosedDropsItsDisplayLists) {
+    static TQGLHandle mesh;
+    g_init = [] { mesh = AddRedTriangle(); };
+    ASSERT_EQ(Run(), 0);        // drawn twice: the octree holds display lists of that context
+    qglBuildStaticOctree(mesh); // frees the old lists with no context left
+    ASSERT_NE(qglGetLastError(), nullptr);
+    // The new octree cannot read the view without GL: a clear error, not an abort.
+    EXPECT_STREQ(qglGetLastError(), "OpenGL entry point glGetFloatv is not available");
+    EXPECT_EQ(qglAddStaticFace(mesh), 1); // the mesh is still usable
+}
+
+TEST_F(Robustness, WindowSizeAndColourDepthAreChecked) {
+    static bool initialised;
+    g_init = [] { initialised = true; };
+    const int bad[][3] = {{0, 48, 32},        {64, 0, 32},  {-64, 48, 32}, {64, INT_MIN, 32},
+                          {64, 48, 0},        {64, 48, 8},  {64, 48, 15},  {64, 48, 33},
+                          {64, 48, 256 + 32}, {64, 48, -32}};
+    for (const auto& b : bad) {
+        initialised = false;
+        qglClearLastError();
+        EXPECT_EQ(Run(b[0], b[1], b[2]), -1) << b[0] << " x " << b[1] << " x " << b[2];
+        EXPECT_FALSE(initialised);
+        ASSERT_NE(qglGetLastError(), nullptr);
+        EXPECT_STREQ(qglGetLastError(), "Could not create render screen");
+    }
+    for (int depth : {16, 24, 32}) {
+        g_frames = 0;
+        EXPECT_EQ(Run(64, 48, depth), 0) << depth;
+        EXPECT_EQ(g_frames, 2);
+    }
+}
+
+TEST_F(Robustness, ScreenshotRectanglesNeverOutgrowTheWindow) {
+    static std::vector<std::string> files;
+    files.clear();
+    for (int i = 0; i < 6; ++i)
+        files.push_back(TempFile("quarn_rect" + std::to_string(i)));
+    g_after = [](int frame) {
+        if (frame != 2) return;
+        qglCopySceneScreenPartToBitmapFile(files[0].c_str(), 0, 0, 100000, 500);
+        qglCopySceneScreenPartToBitmapFile(files[1].c_str(), 0, 0, INT_MAX, INT_MAX);
+        qglCopySceneScreenPartToBitmapFile(files[2].c_str(), INT_MAX - 5, 0, 100, 10);
+        qglCopySceneScreenPartToBitmapFile(files[3].c_str(), INT_MIN, INT_MIN, INT_MAX, 7);
+        qglCopySceneScreenPartToBitmapFile(files[4].c_str(), 0, 0, -5, 10);
+        qglCopySceneScreenPartToBitmapFile(files[5].c_str(), 0, 0, INT_MIN, 0);
+    };
+    EXPECT_EQ(Run(64, 48), 0);
+    const size_t row = 64 * 3; // already a multiple of four
+    EXPECT_EQ(ReadFile(files[0]).size(), 54 + row * 48);
+    EXPECT_EQ(ReadFile(files[1]).size(), 54 + row * 48);
+    EXPECT_EQ(ReadFile(files[2]).size(), 54 + row * 10);
+    EXPECT_EQ(ReadFile(files[3]).size(), 54 + row * 7);
+    EXPECT_TRUE(ReadFile(files[4]).empty()); // refused: nothing written
+    EXPECT_TRUE(ReadFile(files[5]).empty());
+    ASSERT_EQ(g_messages.size(), 2u);
+    EXPECT_EQ(g_messages[0].rfind("Invalid screenshot size -5 x 10", 0), 0u) << g_messages[0];
+    for (const std::string& f : files)
+        std::remove(f.c_str());
+}
+
+// The centre pixel (r, g, b) of a 24-bit BMP file of a 64 x 64 window.
+probe::Pixel BmpCentre(const std::string& path) {
+    const std::vector<unsigned char> b = ReadFile(path);
+    const size_t at = 54 + 32 * 64 * 3 + 32 * 3;
+    if (b.size() < at + 3) return probe::Pixel{-1, -1, -1};
+    return probe::Pixel{b[at + 2], b[at + 1], b[at]};
+}
+
+// Also run under an X server (Xvfb), where reading the front buffer after the swap gives black.
+TEST_F(Robustness, ScreenshotsShowTheFrameTheWindowShows) {
+    static std::string early, late, first;
+    static probe::Pixel drawn;
+    early = TempFile("quarn_early"), late = TempFile("quarn_late"), first = TempFile("quarn_first");
+    g_init = [] { AddRedTriangle(); };
+    g_before = [](int frame) {
+        // Frame 1 has not been shown yet: the window shows nothing.
+        if (frame == 1) qglCopySceneScreenToBitmapFile(first.c_str());
+        // Before frame 3 is drawn the window shows frame 2.
+        if (frame == 3) qglCopySceneScreenToBitmapFile(early.c_str());
+    };
+    g_after = [](int frame) {
+        if (frame == 2) drawn = probe::ReadFramePixel(32, 32);
+        if (frame == 3) qglCopySceneScreenToBitmapFile(late.c_str());
+    };
+    g_stopAfter = 3;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(qglGetLastError(), nullptr);
+    ASSERT_GT(drawn[0], 100); // the lit red triangle
+    EXPECT_EQ(drawn[1], 0);
+    EXPECT_EQ(BmpCentre(early), drawn);
+    EXPECT_EQ(BmpCentre(late), drawn);
+    EXPECT_EQ(BmpCentre(first), (probe::Pixel{0, 0, 0}));
+    for (const std::string* f : {&early, &late, &first})
+        std::remove(f->c_str());
+}
+
+TEST_F(Robustness, AMatrixSetWithoutItsFlagRebuildsToTheSameMatrix) {
+    static std::vector<std::string> failures;
+    failures.clear();
+    g_init = [] {
+        TQGLHandle a = qglGetDynamicObject(qglAddDynamicObject());
+        TQGLHandle b = qglGetDynamicObject(qglAddDynamicObject());
+        const float angles[][3] = {{20, 30, 40}, {-45, 170, -120}, {89, -10, 5}, {0, 90, 0},
+                                   {10, 0, 0},   {0, 0, 10},       {60, 60, 60}};
+        for (const auto& t : angles) {
+            qglSetDynamicPosition(a, 1, -2, 3);
+            qglSetDynamicRotation(a, t[0], t[1], t[2]);
+            float m[16], back[16];
+            qglGetDynamicMatrix(m, a);
+            qglSetDynamicMatrix(b, m, 0);
+            qglSetDynamicPosition(b, 1, -2, 3); // rebuilds from the decomposed angles
+            qglGetDynamicMatrix(back, b);
+            for (int i = 0; i < 16; ++i)
+                if (std::fabs(back[i] - m[i]) > 1e-4f)
+                    failures.push_back(std::to_string(t[0]) + "," + std::to_string(t[1]) + "," +
+                                       std::to_string(t[2]) + " [" + std::to_string(i) + "]");
+            float p, y, r;
+            qglGetDynamicRotation(b, &p, &y, &r);
+            if (std::fabs(p - t[0]) > 1e-2f || std::fabs(y - t[1]) > 1e-2f ||
+                std::fabs(r - t[2]) > 1e-2f)
+                failures.push_back("angles " + std::to_string(p) + "," + std::to_string(y) + "," +
+                                   std::to_string(r));
+        }
+    };
+    g_stopAfter = 1;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(qglGetLastError(), nullptr);
+    EXPECT_TRUE(failures.empty()) << ::testing::PrintToString(failures);
+}
+
+namespace {
+long ResidentKiB() {
+    long pages = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+} // namespace
+
+// Under AddressSanitizer the leak check at exit does this job (freed memory sits in its
+// quarantine, so the resident size grows anyway).
+TEST_F(Robustness, OpeningTheWindowTwentyTimesWithContentDoesNotGrowMemory) {
+    g_init = [] {
+        AddRedTriangle();
+        TQGLHandle cube = qglLoadDynamicPredefined(1, nullptr, 0, 0, 0, 0, 0, 0, 1, 1, 1);
+        qglSetDynamicPosition(cube, 1, 1, 0);
+    };
+    std::vector<long> resident;
+    for (int cycle = 0; cycle < 20; ++cycle) {
+        g_frames = 0;
+        ASSERT_EQ(Run(), 0);
+        resident.push_back(ResidentKiB());
+    }
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "resident size is not meaningful under AddressSanitizer";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "resident size is not meaningful under AddressSanitizer";
+#endif
+#endif
+    // The first cycles load the driver and fill caches; after them memory stays flat.
+    EXPECT_LT(resident[19] - resident[4], 1024) << ::testing::PrintToString(resident);
+}
+
+namespace {
+
+// Hostile handle calls by class, and how many of them were refused with the right message.
+struct HandleProbe {
+    std::map<std::string, int> tried, refused;
+    std::vector<std::string> wrong;
+
+    // The call just made with a bad handle must have failed with "<export>: not a live <kind>
+    // handle" and returned its neutral value (neutral says whether it did).
+    void Check(const char* kindOfCall, const char* exportName, const char* kind, bool neutral) {
+        ++tried[kindOfCall];
+        const char* error = qglGetLastError();
+        const std::string expected = std::string(exportName) + ": not a live " + kind + " handle";
+        if (neutral && error && expected == error)
+            ++refused[kindOfCall];
+        else
+            wrong.push_back(std::string(kindOfCall) + " " + exportName + " -> " +
+                            (error ? error : "no error") + (neutral ? "" : " (not neutral)"));
+        qglClearLastError();
+    }
+
+    // Every handle export of each kind with one bad handle.
+    void DynamicCalls(const char* kindOfCall, TQGLHandle h) {
+        float v[16] = {};
+        qglSetDynamicPosition(h, 1, 2, 3);
+        Check(kindOfCall, "qglSetDynamicPosition", "dynamic object", true);
+        v[0] = 42;
+        qglGetDynamicPosition(h, v);
+        Check(kindOfCall, "qglGetDynamicPosition", "dynamic object", v[0] == 42);
+        Check(kindOfCall, "qglGetDynamicYaw", "dynamic object", qglGetDynamicYaw(h) == 0);
+        Check(kindOfCall, "qglAddDynamicMeshVector", "dynamic object",
+              qglAddDynamicMeshVector(h, 0, 0, 0) == -1);
+        Check(kindOfCall, "qglAddDynamicProxyObject", "dynamic object",
+              qglAddDynamicProxyObject(h, 0) == nullptr);
+        qglSetDynamicMatrix(h, v, 1);
+        Check(kindOfCall, "qglSetDynamicMatrix", "dynamic object", true);
+        qglDeleteDynamicObject(h);
+        Check(kindOfCall, "qglDeleteDynamicObject", "dynamic object", true);
+    }
+    void StaticCalls(const char* kindOfCall, TQGLHandle h) {
+        Check(kindOfCall, "qglAddStaticMeshVector", "static object",
+              qglAddStaticMeshVector(h, 0, 0, 0) == -1);
+        Check(kindOfCall, "qglGetStaticFaceData", "static object",
+              qglGetStaticFaceData(h) == nullptr);
+        qglBuildStaticOctree(h);
+        Check(kindOfCall, "qglBuildStaticOctree", "static object", true);
+        qglDeleteStaticObject(h);
+        Check(kindOfCall, "qglDeleteStaticObject", "static object", true);
+    }
+    void MaterialCalls(const char* kindOfCall, TQGLHandle h) {
+        qglSetMaterialAmbient(h, 1, 1, 1);
+        Check(kindOfCall, "qglSetMaterialAmbient", "material", true);
+        float r = 7, g = 7, b = 7;
+        qglGetMaterialDiffuse(h, &r, &g, &b);
+        Check(kindOfCall, "qglGetMaterialDiffuse", "material", r == 7);
+        Check(kindOfCall, "qglGetMaterialIndex", "material", qglGetMaterialIndex(h) == -1);
+        Check(kindOfCall, "qglGetMaterialShaderCount", "material",
+              qglGetMaterialShaderCount(h) == 0);
+        Check(kindOfCall, "qglAddMaterialRenderTargetShader", "material",
+              qglAddMaterialRenderTargetShader(h, 64) == nullptr);
+    }
+    void AllCalls(const char* kindOfCall, TQGLHandle h) {
+        DynamicCalls(kindOfCall, h);
+        StaticCalls(kindOfCall, h);
+        MaterialCalls(kindOfCall, h);
+    }
+};
+
+HandleProbe g_probe;
+TQGLHandle g_firstWindowMesh, g_firstWindowCube, g_firstWindowMaterial;
+
+} // namespace
+
+TEST_F(Robustness, StaleForeignAndWrongKindHandlesAreRefused) {
+    g_probe = HandleProbe{};
+    g_init = [] {
+        TQGLHandle mesh = AddRedTriangle();
+        TQGLHandle material = qglAddMaterial("plain");
+        TQGLHandle stage = qglAddMaterialRenderTargetShader(material, 64);
+        TQGLHandle cube = qglLoadDynamicPredefined(1, material, 0, 0, 0, 0, 0, 0, 1, 1, 1);
+        ASSERT_NE(stage, nullptr);
+        ASSERT_EQ(qglGetLastError(), nullptr);
+        g_firstWindowMesh = mesh, g_firstWindowCube = cube, g_firstWindowMaterial = material;
+
+        g_probe.AllCalls("null", nullptr);
+        int local = 0;
+        int* freed = new int(1);
+        delete freed; // never touched: the registry only compares addresses
+        for (TQGLHandle foreign : {static_cast<TQGLHandle>(&local), static_cast<TQGLHandle>(freed),
+                                   reinterpret_cast<TQGLHandle>(uintptr_t(1)),
+                                   reinterpret_cast<TQGLHandle>(~uintptr_t(0))})
+            g_probe.AllCalls("foreign", foreign);
+        // Each live handle passed as every other kind, and the stage as all of them.
+        g_probe.StaticCalls("wrong kind", cube);
+        g_probe.MaterialCalls("wrong kind", cube);
+        g_probe.DynamicCalls("wrong kind", mesh);
+        g_probe.MaterialCalls("wrong kind", mesh);
+        g_probe.DynamicCalls("wrong kind", material);
+        g_probe.StaticCalls("wrong kind", material);
+        g_probe.AllCalls("wrong kind", stage);
+        // The live handles still work after all that.
+        qglSetDynamicPosition(cube, 0, 0, -1);
+        qglSetMaterialDiffuse(material, 0, 1, 0);
+        EXPECT_EQ(qglGetLastError(), nullptr);
+    };
+    static TQGLHandle deletedCube, deletedMesh;
+    g_before = [](int frame) {
+        if (frame == 1) {
+            // Deleted: still drawn this frame, but the host gave the handle up at once.
+            deletedCube = qglLoadDynamicPredefined(1, nullptr, 0, 0, 0, 0, 0, 0, 1, 1, 1);
+            deletedMesh = AddRedTriangle();
+            qglDeleteDynamicObject(deletedCube);
+            qglDeleteStaticObject(deletedMesh);
+            ASSERT_EQ(qglGetLastError(), nullptr);
+            g_probe.DynamicCalls("stale", deletedCube); // includes the double delete
+            g_probe.StaticCalls("stale", deletedMesh);
+        }
+        if (frame == 2) { // freed by now
+            g_probe.DynamicCalls("stale", deletedCube);
+            g_probe.StaticCalls("stale", deletedMesh);
+        }
+    };
+    g_stopAfter = 3;
+    EXPECT_EQ(Run(), 0);
+    // The next window has a new scene: the first window's objects are gone.
+    g_init = [] {
+        g_probe.DynamicCalls("stale", g_firstWindowCube);
+        g_probe.StaticCalls("stale", g_firstWindowMesh);
+        g_probe.MaterialCalls("stale", g_firstWindowMaterial);
+    };
+    g_before = nullptr;
+    g_frames = 0;
+    g_stopAfter = 1;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_TRUE(g_probe.wrong.empty()) << ::testing::PrintToString(g_probe.wrong);
+    EXPECT_EQ(g_probe.refused, g_probe.tried);
+    for (const auto& [kind, count] : g_probe.tried)
+        std::printf("hostile %s handle calls: %d tried, %d refused\n", kind.c_str(), count,
+                    g_probe.refused[kind]);
+}
