@@ -10,6 +10,17 @@ LastError& PhysicsLastError() {
     return error;
 }
 
+void* LiveObject(const void* handle, HandleKind kind, const char* function, const char* what) {
+    if (!handle) throw EngineError(Format("%s: %s is nil", function, what));
+    if (!g_handles.IsLive(handle, kind)) {
+        static const char* const kNames[] = {"",      "world",   "collision", "body",
+                                             "joint", "vehicle", "tyre"};
+        throw EngineError(
+            Format("%s: not a live %s handle", function, kNames[static_cast<int>(kind)]));
+    }
+    return const_cast<void*>(handle);
+}
+
 Vec3 ReadVector(const TQUARNVector* v, const char* function, const char* what) {
     NotNil(v, function, what);
     const Vec3 out{v->x, v->y, v->z};
