@@ -10,15 +10,11 @@ LastError& PhysicsLastError() {
     return error;
 }
 
-void* LiveObject(const void* handle, HandleKind kind, const char* function, const char* what) {
+void RefuseHandle(const void* handle, HandleKind kind, const char* function, const char* what) {
     if (!handle) throw EngineError(Format("%s: %s is nil", function, what));
-    if (!g_handles.IsLive(handle, kind)) {
-        static const char* const kNames[] = {"",      "world",   "collision", "body",
-                                             "joint", "vehicle", "tyre"};
-        throw EngineError(
-            Format("%s: not a live %s handle", function, kNames[static_cast<int>(kind)]));
-    }
-    return const_cast<void*>(handle);
+    static const char* const kNames[] = {"",      "world",   "collision", "body",
+                                         "joint", "vehicle", "tyre"};
+    throw EngineError(Format("%s: not a live %s handle", function, kNames[static_cast<int>(kind)]));
 }
 
 Vec3 ReadVector(const TQUARNVector* v, const char* function, const char* what) {

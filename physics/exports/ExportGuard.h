@@ -29,10 +29,12 @@ template <class T> T* NotNil(T* pointer, const char* function, const char* what)
 // The object behind a handle, checked against the live objects of its kind before it is
 // touched: nil gives "F: what is nil", anything else that is not a live object of that kind
 // (freed, of another kind, foreign) "F: not a live <kind> handle".
-void* LiveObject(const void* handle, HandleKind kind, const char* function, const char* what);
+[[noreturn]] void RefuseHandle(const void* handle, HandleKind kind, const char* function,
+                               const char* what);
 template <class T, class H>
 T* Live(H handle, HandleKind kind, const char* function, const char* what) {
-    return static_cast<T*>(LiveObject(handle, kind, function, what));
+    if (!g_handles.IsLive(handle, kind)) RefuseHandle(handle, kind, function, what);
+    return static_cast<T*>(static_cast<void*>(handle));
 }
 
 inline float FiniteFloat(float value, const char* function, const char* what) {

@@ -14,36 +14,35 @@ enum class HandleKind : uint8_t { World = 1, Collision, Body, Joint, Vehicle, Ty
 
 class HandleRegistry {
   public:
-    // Makes room first, so an object registered in its constructor is in the table or was
+    // May grow the table; an object registered in its constructor is in the table or was
     // never made.
     void Add(const void* object, HandleKind kind);
     void Remove(const void* object) noexcept;
     bool IsLive(const void* object, HandleKind kind) const noexcept {
-        if (slots_.empty() || !object) return false;
-        const uintptr_t key = reinterpret_cast<uintptr_t>(object);
-        for (size_t i = Home(key);; i = (i + 1) & mask_) {
-            const Slot& slot = slots_[i];
-            if (slot.key == key) return slot.kind == kind;
-            if (slot.key == kEmpty) return false;
+        const uintptr_t address = reinterpret_cast<uintptr_t>(object);
+        if (slots_.empty() || (address & kKindBits) != 0) return false;
+        for (size_t i = Home(address);; i = (i + 1) & mask_) {
+            const uintptr_t slot = slots_[i];
+            if ((slot & ~kKindBits) == address) return (slot & kKindBits) == uintptr_t(kind);
+            if (slot == kEmpty) return false;
         }
     }
     size_t LiveCount() const { return live_; }
 
   private:
+    // A slot holds the object's address with its kind in the low bits (objects are at least
+    // 8-byte aligned); 0 is an empty slot, 1 one whose object was removed.
+    static constexpr uintptr_t kKindBits = 7;
     static constexpr uintptr_t kEmpty = 0;
-    static constexpr uintptr_t kRemoved = 1; // no object lives at address 1
-    struct Slot {
-        uintptr_t key = kEmpty;
-        HandleKind kind = HandleKind::World;
-    };
-    size_t Home(uintptr_t key) const noexcept {
-        return static_cast<size_t>(((key >> 4) * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
+    static constexpr uintptr_t kRemoved = 1;
+    size_t Home(uintptr_t address) const noexcept {
+        return static_cast<size_t>(((address >> 3) * 0x9E3779B97F4A7C15ull) >> shift_);
     }
     void Rehash(size_t capacity);
 
-    std::vector<Slot> slots_;
+    std::vector<uintptr_t> slots_;
     size_t mask_ = 0;
-    unsigned shift_ = 64;
+    unsigned shift_ = 63;
     size_t live_ = 0;
     size_t used_ = 0; // live entries plus removed markers
 };

@@ -78,8 +78,7 @@ TqpWorld::TqpWorld() {
     frequency_ = PerformanceCounterFrequency();
     if (frequency_ <= 0) frequency_ = 1;
     const int group = NewtonMaterialGetDefaultGroupID(newton_);
-    NewtonMaterialSetCollisionCallback(newton_, group, group, nullptr, &quarn::ContactBeginCallback,
-                                       &quarn::ContactProcessCallback, &quarn::ContactEndCallback);
+    RegisterContactCallbacks();
     NewtonMaterialSetDefaultElasticity(newton_, group, group, 0.0f);
     NewtonMaterialSetDefaultSoftness(newton_, group, group, 2.0f);
 }
@@ -94,6 +93,32 @@ TqpWorld::~TqpWorld() {
         delete body;
     for (TqpBody* body : releaseList_)
         delete body;
+}
+
+void TqpWorld::RegisterContactCallbacks() {
+    const int group = NewtonMaterialGetDefaultGroupID(newton_);
+    if (contactBegin_ || contactProcess_ || contactEnd_)
+        NewtonMaterialSetCollisionCallback(
+            newton_, group, group, nullptr, &quarn::ContactBeginCallback,
+            &quarn::ContactProcessCallback, &quarn::ContactEndCallback);
+    else
+        NewtonMaterialSetCollisionCallback(newton_, group, group, nullptr, nullptr, nullptr,
+                                           nullptr);
+}
+
+void TqpWorld::SetContactBeginCallback(TqpContactBeginCallback cb) {
+    contactBegin_ = cb;
+    RegisterContactCallbacks();
+}
+
+void TqpWorld::SetContactProcessCallback(TqpContactProcessCallback cb) {
+    contactProcess_ = cb;
+    RegisterContactCallbacks();
+}
+
+void TqpWorld::SetContactEndCallback(TqpContactEndCallback cb) {
+    contactEnd_ = cb;
+    RegisterContactCallbacks();
 }
 
 void TqpWorld::SetSize(const Vec3& size) {

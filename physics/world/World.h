@@ -76,9 +76,9 @@ class TqpWorld {
     // Blast force at each body's closest point; charge must be positive.
     void Explode(const Vec3& centre, float charge, float scaleA, float scaleB);
 
-    void SetContactBeginCallback(TqpContactBeginCallback cb) { contactBegin_ = cb; }
-    void SetContactProcessCallback(TqpContactProcessCallback cb) { contactProcess_ = cb; }
-    void SetContactEndCallback(TqpContactEndCallback cb) { contactEnd_ = cb; }
+    void SetContactBeginCallback(TqpContactBeginCallback cb);
+    void SetContactProcessCallback(TqpContactProcessCallback cb);
+    void SetContactEndCallback(TqpContactEndCallback cb);
     TqpContactBeginCallback ContactBeginCallback() const { return contactBegin_; }
     TqpContactProcessCallback ContactProcessCallback() const { return contactProcess_; }
     TqpContactEndCallback ContactEndCallback() const { return contactEnd_; }
@@ -100,6 +100,9 @@ class TqpWorld {
     TqpWorldHandle Handle() { return reinterpret_cast<TqpWorldHandle>(this); }
 
   private:
+    // The solver calls the contact callbacks only while the host has one: without, its contact
+    // pass just applies the pair's settings.
+    void RegisterContactCallbacks();
     void RunUpdate(float timestep);
     void DestroyReleasedBodies();
 
