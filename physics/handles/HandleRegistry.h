@@ -20,7 +20,8 @@ class HandleRegistry {
     void Remove(const void* object) noexcept;
     bool IsLive(const void* object, HandleKind kind) const noexcept {
         const uintptr_t address = reinterpret_cast<uintptr_t>(object);
-        if (slots_.empty() || (address & kKindBits) != 0) return false;
+        // Address 0 would match the empty and removed markers.
+        if (address == 0 || (address & kKindBits) != 0 || slots_.empty()) return false;
         for (size_t i = Home(address);; i = (i + 1) & mask_) {
             const uintptr_t slot = slots_[i];
             if ((slot & ~kKindBits) == address) return (slot & kKindBits) == uintptr_t(kind);

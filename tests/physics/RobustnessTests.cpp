@@ -158,8 +158,11 @@ struct Destroyer {
     TqpBodyHandle body = nullptr;
     TqpJointHandle joint = nullptr;
     int calls = 0;
+    std::string reentrantStep;
     void Fire(Site at) {
         if (at != site || ++calls != 1) return;
+        qpWorldStep(world, 1.0f / 60.0f, 1, 60); // a step inside a step is refused
+        reentrantStep = LastError();
         qpJointDestroy(joint);
         qpBodyDestroy(body);
         qpWorldDestroy(world);
@@ -204,7 +207,7 @@ TEST(CallbackDestroys, AWorldDestroyedFromItsOwnCallbackGoesWhenTheCallReturns) 
             AddFallingBox(world, TQUARNVector{1, 1, 1}, 1, TQUARNVector{3, 0.5f, 0});
         const TQUARNVector pivot{1.5f, 0.5f, 0}, pin{0, 0, 1};
         g_destroyer =
-            Destroyer{site, world, other, qpJointCreateHinge(resting, other, &pivot, &pin)};
+            Destroyer{site, world, other, qpJointCreateHinge(resting, other, &pivot, &pin), 0, ""};
         qpBodySetForceAndTorqueCallback(resting, &ForceSite);
         qpBodySetTransformCallback(resting, &TransformSite);
         qpWorldSetContactBeginCallback(world, &BeginSite);
@@ -217,6 +220,8 @@ TEST(CallbackDestroys, AWorldDestroyedFromItsOwnCallbackGoesWhenTheCallReturns) 
             for (int i = 0; i < 10 && g_destroyer.calls == 0; ++i)
                 qpWorldStep(world, 1.0f / 60.0f, 1, 60);
         EXPECT_GE(g_destroyer.calls, 1);
+        EXPECT_EQ(g_destroyer.reentrantStep,
+                  "qpWorldStep: the world is busy (called from its own callback)");
         EXPECT_EQ(LastError(), "qpWorldDestroy: not a live world handle"); // the second destroy
         qpWorldStep(world, 1.0f / 60.0f, 1, 60);
         EXPECT_EQ(LastError(), "qpWorldStep: not a live world handle");
