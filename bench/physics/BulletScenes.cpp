@@ -40,6 +40,10 @@ BulletScene::~BulletScene() = default;
 void BulletScene::AddFloor(float h) {
     impl_->floorMesh.addTriangle(btVector3(-h, 0, -h), btVector3(h, 0, h), btVector3(h, 0, -h));
     impl_->floorMesh.addTriangle(btVector3(-h, 0, -h), btVector3(-h, 0, h), btVector3(h, 0, h));
+    AddFloorBody();
+}
+
+void BulletScene::AddFloorBody() {
     impl_->floorShape = std::make_unique<btBvhTriangleMeshShape>(&impl_->floorMesh, true);
     btRigidBody::btRigidBodyConstructionInfo info(0, nullptr, impl_->floorShape.get());
     info.m_friction = 0.5f; // the layer's material: kinetic friction, no bounce
@@ -48,13 +52,28 @@ void BulletScene::AddFloor(float h) {
     impl_->world.addRigidBody(impl_->bodies.back().get());
 }
 
-void BulletScene::AddUnitBox(float mass, float x, float y, float z) {
+void BulletScene::AddGridFloor(int cells, float cellSize) {
+    const float h = cells * cellSize * 0.5f;
+    for (int i = 0; i < cells; ++i)
+        for (int k = 0; k < cells; ++k) {
+            const float x0 = -h + i * cellSize, z0 = -h + k * cellSize;
+            const float x1 = x0 + cellSize, z1 = z0 + cellSize;
+            impl_->floorMesh.addTriangle(btVector3(x0, 0, z0), btVector3(x1, 0, z1),
+                                         btVector3(x1, 0, z0));
+            impl_->floorMesh.addTriangle(btVector3(x0, 0, z0), btVector3(x0, 0, z1),
+                                         btVector3(x1, 0, z1));
+        }
+    AddFloorBody();
+}
+
+void BulletScene::AddUnitBox(float mass, float x, float y, float z, float yaw) {
     btCollisionShape* shape = &impl_->unitBox;
     btVector3 inertia(0, 0, 0);
     shape->calculateLocalInertia(mass, inertia);
     btTransform start;
     start.setIdentity();
     start.setOrigin(btVector3(x, y, z));
+    start.setRotation(btQuaternion(btVector3(0, 1, 0), yaw));
     // No motion state, as in the layer: poses are read from the bodies.
     btRigidBody::btRigidBodyConstructionInfo info(mass, nullptr, shape, inertia);
     info.m_startWorldTransform = start;

@@ -15,13 +15,18 @@ class BulletScene {
 
     // A flat two-triangle static mesh at y = 0.
     void AddFloor(float halfSize);
-    // A 1 x 1 x 1 box under gravity.
-    void AddUnitBox(float mass, float x, float y, float z);
+    // A square grid of cells x cells squares (two triangles each) of side cellSize, centred
+    // on the origin at y = 0.
+    void AddGridFloor(int cells, float cellSize);
+    // A 1 x 1 x 1 box under gravity, turned by yaw radians about Y.
+    void AddUnitBox(float mass, float x, float y, float z, float yaw = 0);
     void Step(float timestep);
     // Height of the last box added (a check that both sides simulate the same thing).
     float LastBoxHeight() const;
 
   private:
+    void AddFloorBody();
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

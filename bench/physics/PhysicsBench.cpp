@@ -7,7 +7,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <ctime>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -59,12 +62,63 @@ template <class AddFn> void BuildPyramid(AddFn add) {
             add((i - (19 - level) * 0.5f) * 1.01f, 0.5f + level * 1.0f, 0.0f);
 }
 
-// 1000 boxes in a 10 x 10 x 10 lattice above the floor.
+// The drop scene: 300 unit boxes in three layers of 100 at y = 3 + 2 * layer, on a 10 x 10 grid
+// of spacing 2 starting at -9, each jittered by up to +-0.25 in x and z and turned about Y by
+// a number drawn from the same LCG (seed 12345), falling on a 40 x 40 grid floor of side 2
+// (3 200 triangles).
+constexpr int kDropFloorCells = 40;
+constexpr float kDropFloorCell = 2.0f;
+
+struct Lcg {
+    uint32_t state = 12345;
+    float Next() { // [0, 1)
+        state = state * 1664525u + 1013904223u;
+        return float(state >> 8) / 16777216.0f;
+    }
+};
+
 template <class AddFn> void BuildDrop(AddFn add) {
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x)
-            for (int z = 0; z < 10; ++z)
-                add((x - 4.5f) * 1.5f, 2.0f + y * 1.5f, (z - 4.5f) * 1.5f);
+    Lcg lcg;
+    for (int layer = 0; layer < 3; ++layer)
+        for (int i = 0; i < 10; ++i)
+            for (int k = 0; k < 10; ++k) {
+                const float jx = (lcg.Next() - 0.5f) * 0.5f;
+                const float jz = (lcg.Next() - 0.5f) * 0.5f;
+                const float yaw = lcg.Next() * 6.2831853f;
+                add(-9.0f + 2.0f * i + jx, 3.0f + 2.0f * layer, -9.0f + 2.0f * k + jz, yaw);
+            }
+}
+
+TqpBodyHandle AddTurnedBox(TqpWorldHandle world, TqpCollisionHandle shape, float x, float y,
+                           float z, float yaw) {
+    TqpBodyHandle body = AddBox(world, shape, 1, x, y, z);
+    const float c = std::cos(yaw), s = std::sin(yaw);
+    const TqpMatrix m{{c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, x, y, z, 1}};
+    qpBodySetMatrix(body, &m);
+    return body;
+}
+
+TqpBodyHandle AddGridFloor(TqpWorldHandle world) {
+    // Counted arrays: the int32 count sits just before element 0.
+    const int n = kDropFloorCells, quads = n * n;
+    std::vector<int32_t> vertexStore(2 + 3 * (n + 1) * (n + 1));
+    std::vector<int32_t> faceStore(2 + 3 * 2 * quads);
+    vertexStore[1] = (n + 1) * (n + 1);
+    faceStore[1] = 2 * quads;
+    auto* v = reinterpret_cast<TQUARNVector*>(vertexStore.data() + 2);
+    auto* f = reinterpret_cast<TQUARNIntVector*>(faceStore.data() + 2);
+    const float h = n * kDropFloorCell * 0.5f;
+    for (int i = 0; i <= n; ++i)
+        for (int k = 0; k <= n; ++k)
+            v[i * (n + 1) + k] = TQUARNVector{-h + i * kDropFloorCell, 0, -h + k * kDropFloorCell};
+    for (int i = 0; i < n; ++i)
+        for (int k = 0; k < n; ++k) {
+            const int a = i * (n + 1) + k, b = a + n + 1; // (i, k) and (i + 1, k)
+            f[2 * (i * n + k)] = TQUARNIntVector{a, b + 1, b};
+            f[2 * (i * n + k) + 1] = TQUARNIntVector{a, a + 1, b + 1};
+        }
+    TQUARNFaceData data{2 * quads, (n + 1) * (n + 1), v, f};
+    return qpBodyCreate(world, 1, qpCollisionCreateByFace(world, QP_COLLISION_TREE, &data));
 }
 
 void Report(benchmark::State& state) {
@@ -126,20 +180,95 @@ void BM_PyramidBullet(benchmark::State& state) {
 
 void BM_DropLibrary(benchmark::State& state) {
     RunLibraryScene(state, [](TqpWorldHandle world) {
-        AddFloor(world, 50);
+        AddGridFloor(world);
         const TQUARNVector size{1, 1, 1};
         TqpCollisionHandle box = qpCollisionCreateBySize(world, QP_COLLISION_BOX, &size);
         TqpBodyHandle last = nullptr;
-        BuildDrop([&](float x, float y, float z) { last = AddBox(world, box, 1, x, y, z); });
+        BuildDrop([&](float x, float y, float z, float yaw) {
+            last = AddTurnedBox(world, box, x, y, z, yaw);
+        });
         return last;
     });
 }
 
 void BM_DropBullet(benchmark::State& state) {
     RunBulletScene(state, [](bench::BulletScene& scene) {
-        scene.AddFloor(50);
-        BuildDrop([&](float x, float y, float z) { scene.AddUnitBox(1, x, y, z); });
+        scene.AddGridFloor(kDropFloorCells, kDropFloorCell);
+        BuildDrop([&](float x, float y, float z, float yaw) { scene.AddUnitBox(1, x, y, z, yaw); });
     });
+}
+
+// Thread CPU time: other processes on a loaded machine do not count.
+double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// The same scene through the library and in plain Bullet in one run: each iteration times the
+// 600 steps of one, then of the other, the order alternating between iterations, so that both
+// see the same machine (load drifts on a shared host); "ratio" is library time over Bullet time.
+// Stepping the two alternately step by step instead would charge each with the other's cache
+// misses, which hits the side with more memory harder.
+template <class BuildLibrary, class BuildBullet>
+void RunRatio(benchmark::State& state, BuildLibrary buildLibrary, BuildBullet buildBullet) {
+    double library = 0, bullet = 0;
+    bool libraryFirst = true;
+    for (auto _ : state) {
+        TqpWorldHandle world = qpWorldCreate();
+        buildLibrary(world);
+        auto scene = std::make_unique<bench::BulletScene>();
+        buildBullet(*scene);
+        for (int side = 0; side < 2; ++side) {
+            const bool runLibrary = (side == 0) == libraryFirst;
+            const double start = CpuSeconds();
+            for (int i = 0; i < kSteps; ++i)
+                if (runLibrary)
+                    qpWorldStep(world, kStep, 1, 60.0f);
+                else
+                    scene->Step(kStep);
+            (runLibrary ? library : bullet) += CpuSeconds() - start;
+        }
+        libraryFirst = !libraryFirst;
+        qpWorldDestroy(world);
+    }
+    const double steps = double(state.iterations()) * kSteps;
+    state.counters["library_ms"] = library / steps * 1e3;
+    state.counters["bullet_ms"] = bullet / steps * 1e3;
+    state.counters["ratio"] = library / bullet;
+}
+
+void BM_PyramidRatio(benchmark::State& state) {
+    RunRatio(
+        state,
+        [](TqpWorldHandle world) {
+            AddFloor(world, 50);
+            const TQUARNVector size{1, 1, 1};
+            TqpCollisionHandle box = qpCollisionCreateBySize(world, QP_COLLISION_BOX, &size);
+            BuildPyramid([&](float x, float y, float z) { AddBox(world, box, 1, x, y, z); });
+        },
+        [](bench::BulletScene& scene) {
+            scene.AddFloor(50);
+            BuildPyramid([&](float x, float y, float z) { scene.AddUnitBox(1, x, y, z); });
+        });
+}
+
+void BM_DropRatio(benchmark::State& state) {
+    RunRatio(
+        state,
+        [](TqpWorldHandle world) {
+            AddGridFloor(world);
+            const TQUARNVector size{1, 1, 1};
+            TqpCollisionHandle box = qpCollisionCreateBySize(world, QP_COLLISION_BOX, &size);
+            BuildDrop([&](float x, float y, float z, float yaw) {
+                AddTurnedBox(world, box, x, y, z, yaw);
+            });
+        },
+        [](bench::BulletScene& scene) {
+            scene.AddGridFloor(kDropFloorCells, kDropFloorCell);
+            BuildDrop(
+                [&](float x, float y, float z, float yaw) { scene.AddUnitBox(1, x, y, z, yaw); });
+        });
 }
 
 // 100 boxes hanging in a chain of hinges from a static anchor.
@@ -187,8 +316,10 @@ void BM_VehiclesLibrary(benchmark::State& state) {
 
 BENCHMARK(BM_PyramidLibrary)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PyramidBullet)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_DropLibrary)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_DropBullet)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_DropLibrary)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_DropBullet)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PyramidRatio)->Unit(benchmark::kMillisecond)->Iterations(4);
+BENCHMARK(BM_DropRatio)->Unit(benchmark::kMillisecond)->Iterations(4);
 BENCHMARK(BM_HingeChainLibrary)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_VehiclesLibrary)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -11,7 +11,21 @@
  * - Handles are the library's own objects, passed back unchanged. A nil handle, a nil pointer
  *   argument or a NaN/infinite number makes the call fail: it does nothing, records a message
  *   readable with qpGetLastError and returns its neutral value (0, NULL, or the result record
- *   untouched). A handle of an object that no longer exists is outside the interface.
+ *   untouched).
+ * - Every handle is checked against the library's live objects of its kind before it is used: a
+ *   stale handle (its object was freed, or destroyed twice), one of another kind or any other
+ *   pointer fails the same way ("qpBodySetMass: not a live body handle"), never touching the
+ *   memory it points at. A released body stays live until the end of the next qpWorldStep; a
+ *   material handle is live only inside the contact callback that received it. An address the
+ *   library reuses for a new object of the same kind makes an old handle live again: drop
+ *   handles when you destroy their objects.
+ * - Callbacks: what a host callback throws ends the step it runs in (the next step runs
+ *   normally) and becomes the last error of the call that ran it. A world destroyed from inside
+ *   its own callbacks is freed when that call (qpWorldStep, qpWorldDebug, qpWorldExplode)
+ *   returns; qpWorldStep from inside them fails.
+ * - A body whose state stops being finite in an update (a huge force, velocity or omega) is put
+ *   back at rest at its last finite pose and the step reports it as the last error; a force or
+ *   torque sum that overflows is dropped and reported the same way.
  * - Single-threaded: every call and every callback runs on the thread that calls the library.
  */
 #ifndef QUARN_PHYSICS_H
@@ -80,7 +94,7 @@ QUARN_API void QUARN_CALL qpClearLastError(void); /* forgets the last error */
 QUARN_API TqpWorldHandle QUARN_CALL qpWorldCreate(void); /* new world, owned by the caller until qpWorldDestroy; NULL on failure */
 QUARN_API void QUARN_CALL qpWorldDestroy(TqpWorldHandle world); /* frees the world with all its collisions, bodies, joints, vehicles and tyres */
 QUARN_API void QUARN_CALL qpWorldSetSize(TqpWorldHandle world, const TQUARNVector* size); /* simulated region: a box of this extent centred on the origin */
-QUARN_API void QUARN_CALL qpWorldStep(TqpWorldHandle world, float delta, TQUARNBool fixedStep, float stepsPerSecond); /* advances by delta seconds: fixed mode runs whole 1/stepsPerSecond updates off an accumulator, variable mode one update of delta; released bodies are destroyed at the end */
+QUARN_API void QUARN_CALL qpWorldStep(TqpWorldHandle world, float delta, TQUARNBool fixedStep, float stepsPerSecond); /* advances by delta seconds (>= 0): fixed mode runs whole 1/stepsPerSecond updates off an accumulator (rate 1..100000; at most 60 updates per call, time owed beyond them is dropped), variable mode one update of delta (<= 1 s); released bodies are destroyed at the end */
 QUARN_API float QUARN_CALL qpWorldGetTimeUntilNextStep(TqpWorldHandle world, float stepsPerSecond); /* seconds until the next fixed update is due (negative when overdue); 0 before any step or when stepsPerSecond < 1 */
 QUARN_API float QUARN_CALL qpWorldGetAlphaTimeUntilNextStep(TqpWorldHandle world, float stepsPerSecond); /* the same as a fraction of the step: 1 right after a step, towards 0 (then negative) as the next falls due; the alpha of qpBodyGetInterpolatedMatrix */
 QUARN_API float QUARN_CALL qpWorldGetElapsedTime(TqpWorldHandle world); /* seconds since the previous call (about 0 on the first): the host's frame clock */

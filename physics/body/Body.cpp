@@ -4,6 +4,7 @@
 #include "physics/world/Collision.h"
 #include "physics/world/World.h"
 
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -36,6 +37,8 @@ TqpBody* TqpBody::Create(TqpWorld& world, TqpCollision* const* collisions, int c
         const TqpCollision* c = collisions[i];
         if (!c) throw EngineError(Format("Collision %d is nil", i));
         if (!c->Shape()) throw EngineError(Format("Collision %d has no shape", i));
+        if (c->World() != world.Newton())
+            throw EngineError(Format("Collision %d belongs to another world", i));
         if (c->Kind() == TqpCollision::kTree)
             return world.AdoptBody(std::make_unique<TqpBody>(world, c->Shape(), true));
         shapes.push_back(c->Shape());
@@ -135,10 +138,36 @@ void TqpBody::SetFreezeThreshold(float speed2, float omega2, int frameCount) {
     NewtonBodySetFreezeTreshold(newton_, speed2, omega2, frameCount);
 }
 
+namespace {
+
+// Host callbacks run inside the solver's update: whatever they throw stops here and becomes the
+// world's failure, so the update ends cleanly and the next one runs.
+template <class F> void CallHost(TqpWorld& world, F&& call) noexcept {
+    try {
+        call();
+    } catch (const std::exception& e) {
+        world.NoteFailure(e.what());
+    } catch (...) {
+        world.NoteFailure("unknown exception");
+    }
+}
+
+} // namespace
+
 void TqpBody::ForceAndTorqueCallback(const NewtonBody* body) {
     TqpBody* self = FromNewton(body);
     if (!self) return;
-    if (self->forceCallback_) self->forceCallback_(self->Handle());
+    if (self->forceCallback_) {
+        TqpBodyHandle handle = self->Handle();
+        TqpForceAndTorqueCallback callback = self->forceCallback_;
+        CallHost(*self->world_, [&] { callback(handle); });
+    }
+    // Sums of huge finite forces overflow; the solver never sees an infinite one.
+    if (!IsFinite(self->force_) || !IsFinite(self->torque_)) {
+        self->force_ = Vec3{};
+        self->torque_ = Vec3{};
+        self->world_->NoteFailure("a body's force or torque is not finite; it was dropped");
+    }
     NewtonBodySetForce(body, &self->force_.x);
     NewtonBodySetTorque(body, &self->torque_.x);
     self->force_ = Vec3{};
@@ -148,14 +177,37 @@ void TqpBody::ForceAndTorqueCallback(const NewtonBody* body) {
 void TqpBody::TransformCallback(const NewtonBody* body, const float* matrix) {
     TqpBody* self = FromNewton(body);
     if (!self) return;
-    if (self->world_->Stepped()) self->previousMatrix_ = self->matrix_;
+    Mat4 next;
     for (int i = 0; i < 16; ++i)
-        self->matrix_.m[i] = matrix[i];
-    NewtonBodyGetOmega(body, &self->omega_.x);
-    NewtonBodyGetVelocity(body, &self->velocity_.x);
-    if (self->transformCallback_)
-        self->transformCallback_(self->Handle(),
-                                 reinterpret_cast<const TqpMatrix*>(&self->matrix_));
+        next.m[i] = matrix[i];
+    Vec3 omega, velocity;
+    NewtonBodyGetOmega(body, &omega.x);
+    NewtonBodyGetVelocity(body, &velocity.x);
+    if (!IsFinite(next) || !IsFinite(velocity) || !IsFinite(omega)) {
+        self->RestoreLastFiniteState(body);
+        return;
+    }
+    if (self->world_->Stepped()) self->previousMatrix_ = self->matrix_;
+    self->matrix_ = next;
+    self->omega_ = omega;
+    self->velocity_ = velocity;
+    if (self->transformCallback_) {
+        TqpBodyHandle handle = self->Handle();
+        TqpTransformCallback callback = self->transformCallback_;
+        const auto* reported = reinterpret_cast<const TqpMatrix*>(&self->matrix_);
+        CallHost(*self->world_, [&] { callback(handle, reported); });
+    }
+}
+
+void TqpBody::RestoreLastFiniteState(const NewtonBody* body) {
+    const Vec3 rest{};
+    velocity_ = rest;
+    omega_ = rest;
+    NewtonBodySetMatrix(body, matrix_.m);
+    NewtonBodySetVelocity(body, &rest.x);
+    NewtonBodySetOmega(body, &rest.x);
+    world_->NoteFailure("a body's state stopped being finite (huge force, velocity or omega); "
+                        "it was put back at rest at its last finite pose");
 }
 
 } // namespace quarn

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/QuarnMath.h"
+#include "physics/handles/HandleRegistry.h"
 #include "physics/newton/Newton.h"
 #include "quarn/QuarnPhysics.h"
 
@@ -92,7 +93,11 @@ class TqpBody {
   private:
     static void ForceAndTorqueCallback(const NewtonBody* body);
     static void TransformCallback(const NewtonBody* body, const float* matrix);
+    // The solver left this body with a non-finite state: back to its last reported pose, at
+    // rest, and the world hears of it.
+    void RestoreLastFiniteState(const NewtonBody* body);
 
+    RegisteredHandle handle_{this, HandleKind::Body};
     bool released_ = false;
     NewtonBody* newton_ = nullptr;
     const NewtonCollision* collision_ = nullptr;

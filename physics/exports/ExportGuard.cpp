@@ -10,6 +10,13 @@ LastError& PhysicsLastError() {
     return error;
 }
 
+void RefuseHandle(const void* handle, HandleKind kind, const char* function, const char* what) {
+    if (!handle) throw EngineError(Format("%s: %s is nil", function, what));
+    static const char* const kNames[] = {"",      "world",   "collision", "body",
+                                         "joint", "vehicle", "tyre"};
+    throw EngineError(Format("%s: not a live %s handle", function, kNames[static_cast<int>(kind)]));
+}
+
 Vec3 ReadVector(const TQUARNVector* v, const char* function, const char* what) {
     NotNil(v, function, what);
     const Vec3 out{v->x, v->y, v->z};

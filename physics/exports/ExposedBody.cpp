@@ -11,7 +11,7 @@ using namespace quarn;
 namespace {
 
 TqpBody* Body(TqpBodyHandle h, const char* function) {
-    return NotNil(TqpBody::FromHandle(h), function, "body");
+    return Live<TqpBody>(h, HandleKind::Body, function, "body");
 }
 
 template <class T> T* Result(T* result, const char* function) {
@@ -42,12 +42,14 @@ QUARN_API TqpBodyHandle QUARN_CALL qpBodyCreate(TqpWorldHandle world, int32_t co
                                                 TqpCollisionHandle collision) {
     return PhysicsGuard<TqpBodyHandle>(nullptr, [&] {
         const char* fn = "qpBodyCreate";
-        TqpWorld* w = NotNil(reinterpret_cast<TqpWorld*>(world), fn, "world");
+        TqpWorld* w = Live<TqpWorld>(world, HandleKind::World, fn, "world");
         if (collisionCount != 1)
             throw EngineError(Format("%s: takes exactly one collision (%d given); use "
                                      "qpBodyCreateCompound for several",
                                      fn, collisionCount));
-        TqpCollision* c = NotNil(TqpCollision::FromHandle(collision), fn, "collision");
+        auto* c = Live<TqpCollision>(collision, HandleKind::Collision, fn, "collision");
+        if (c->World() != w->Newton())
+            throw EngineError(Format("%s: the collision belongs to another world", fn));
         return TqpBody::Create(*w, &c, 1)->Handle();
     });
 }
@@ -57,14 +59,18 @@ QUARN_API TqpBodyHandle QUARN_CALL qpBodyCreateCompound(TqpWorldHandle world,
                                                         const TqpCollisionHandle* collisions) {
     return PhysicsGuard<TqpBodyHandle>(nullptr, [&] {
         const char* fn = "qpBodyCreateCompound";
-        TqpWorld* w = NotNil(reinterpret_cast<TqpWorld*>(world), fn, "world");
+        TqpWorld* w = Live<TqpWorld>(world, HandleKind::World, fn, "world");
         NotNil(collisions, fn, "collision array");
         if (collisionCount < 1)
             throw EngineError(
                 Format("%s: needs at least one collision (%d given)", fn, collisionCount));
         std::vector<TqpCollision*> list(static_cast<size_t>(collisionCount));
-        for (int32_t i = 0; i < collisionCount; ++i)
-            list[i] = TqpCollision::FromHandle(collisions[i]);
+        for (int32_t i = 0; i < collisionCount; ++i) {
+            if (!collisions[i]) throw EngineError(Format("Collision %d is nil", i));
+            list[i] = Live<TqpCollision>(collisions[i], HandleKind::Collision, fn, "collision");
+            if (list[i]->World() != w->Newton())
+                throw EngineError(Format("%s: collision %d belongs to another world", fn, i));
+        }
         return TqpBody::Create(*w, list.data(), collisionCount)->Handle();
     });
 }

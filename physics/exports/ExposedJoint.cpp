@@ -11,12 +11,9 @@ namespace {
 TqpJointHandle ToHandle(TqpJointBase* joint) {
     return reinterpret_cast<TqpJointHandle>(joint);
 }
-TqpJointBase* FromHandle(TqpJointHandle h) {
-    return reinterpret_cast<TqpJointBase*>(h);
-}
 
 TqpJointHinge* Hinge(TqpJointHandle h, const char* function) {
-    TqpJointBase* joint = NotNil(FromHandle(h), function, "joint");
+    auto* joint = Live<TqpJointBase>(h, HandleKind::Joint, function, "joint");
     auto* hinge = dynamic_cast<TqpJointHinge*>(joint);
     if (!hinge) throw EngineError(Format("%s: the joint is not a hinge", function));
     return hinge;
@@ -25,7 +22,8 @@ TqpJointHinge* Hinge(TqpJointHandle h, const char* function) {
 // Nil is a no-op for the up-vector exports; another kind of joint is an error.
 TqpJointUpVector* UpVector(TqpJointHandle h, const char* function) {
     if (!h) return nullptr;
-    auto* joint = dynamic_cast<TqpJointUpVector*>(FromHandle(h));
+    auto* joint = dynamic_cast<TqpJointUpVector*>(
+        Live<TqpJointBase>(h, HandleKind::Joint, function, "joint"));
     if (!joint) throw EngineError(Format("%s: the joint is not an up-vector joint", function));
     return joint;
 }
@@ -49,8 +47,8 @@ QUARN_API TqpJointHandle QUARN_CALL qpJointCreateHinge(TqpBodyHandle parent, Tqp
                                                        const TQUARNVector* pin) {
     return PhysicsGuard<TqpJointHandle>(nullptr, [&] {
         const char* fn = "qpJointCreateHinge";
-        TqpBody* c = NotNil(TqpBody::FromHandle(child), fn, "child body");
-        TqpBody* p = TqpBody::FromHandle(parent);
+        auto* c = Live<TqpBody>(child, HandleKind::Body, fn, "child body");
+        auto* p = parent ? Live<TqpBody>(parent, HandleKind::Body, fn, "parent body") : nullptr;
         if (p == c) throw EngineError(Format("%s: a body cannot be hinged to itself", fn));
         if (p && &p->World() != &c->World())
             throw EngineError(Format("%s: the bodies belong to different worlds", fn));
@@ -61,8 +59,10 @@ QUARN_API TqpJointHandle QUARN_CALL qpJointCreateHinge(TqpBodyHandle parent, Tqp
 }
 
 QUARN_API void QUARN_CALL qpJointDestroy(TqpJointHandle joint) {
-    PhysicsGuardVoid(
-        [&] { TqpJointBase::Destroy(NotNil(FromHandle(joint), "qpJointDestroy", "joint")); });
+    PhysicsGuardVoid([&] {
+        TqpJointBase::Destroy(
+            Live<TqpJointBase>(joint, HandleKind::Joint, "qpJointDestroy", "joint"));
+    });
 }
 
 QUARN_API void QUARN_CALL qpJointSetHingeLimitsEnabled(TqpJointHandle joint, TQUARNBool enabled) {
@@ -113,7 +113,7 @@ QUARN_API TqpJointHandle QUARN_CALL qpJointCreateUpVector(TqpBodyHandle body,
                                                           const TQUARNVector* pin) {
     return PhysicsGuard<TqpJointHandle>(nullptr, [&] {
         const char* fn = "qpJointCreateUpVector";
-        TqpBody* b = NotNil(TqpBody::FromHandle(body), fn, "body");
+        auto* b = Live<TqpBody>(body, HandleKind::Body, fn, "body");
         return ToHandle(new TqpJointUpVector(b->Newton(), ReadPin(pin, fn)));
     });
 }

@@ -1,13 +1,20 @@
 // Contact material exports, meant for the contact-process callback.
 #include "physics/exports/ExportGuard.h"
 #include "physics/newton/Newton.h"
+#include "physics/world/ContactCallbacks.h"
 
 using namespace quarn;
 
 namespace {
 
 const NewtonMaterial* Material(TqpMaterialHandle h, const char* function) {
-    return reinterpret_cast<const NewtonMaterial*>(NotNil(h, function, "material"));
+    NotNil(h, function, "material");
+    if (!IsLiveMaterial(h))
+        throw EngineError(
+            Format("%s: not the material of a contact being processed (use it only inside the "
+                   "contact callbacks)",
+                   function));
+    return reinterpret_cast<const NewtonMaterial*>(h);
 }
 
 } // namespace

@@ -10,7 +10,7 @@ extern "C" {
 
 QUARN_API TqpVehicleHandle QUARN_CALL qpVehicleCreate(TqpBodyHandle chassis) {
     return PhysicsGuard<TqpVehicleHandle>(nullptr, [&] {
-        TqpBody* body = NotNil(TqpBody::FromHandle(chassis), "qpVehicleCreate", "chassis");
+        auto* body = Live<TqpBody>(chassis, HandleKind::Body, "qpVehicleCreate", "chassis");
         if (body->IsTree())
             throw EngineError("qpVehicleCreate: a tree collision body cannot be a chassis");
         return body->World().AdoptVehicle(std::make_unique<TqpVehicle>(*body))->Handle();
@@ -22,7 +22,7 @@ QUARN_API TqpTyreHandle qpVehicleAddTyre(TqpVehicleHandle vehicle, const TQUARNV
                                          float radius, float shock, float spring, float length) {
     return PhysicsGuard<TqpTyreHandle>(nullptr, [&] {
         const char* fn = "qpVehicleAddTyre";
-        TqpVehicle* v = NotNil(TqpVehicle::FromHandle(vehicle), fn, "vehicle");
+        auto* v = Live<TqpVehicle>(vehicle, HandleKind::Vehicle, fn, "vehicle");
         TyreSettings s;
         s.position = ReadVector(position, fn, "position");
         s.pin = ReadVector(pin, fn, "pin");
@@ -42,7 +42,7 @@ QUARN_API TqpTyreHandle qpVehicleAddTyre(TqpVehicleHandle vehicle, const TQUARNV
 QUARN_API void QUARN_CALL qpVehicleSetTyreTorque(TqpTyreHandle tyre, float torque) {
     PhysicsGuardVoid([&] {
         const char* fn = "qpVehicleSetTyreTorque";
-        TqpVehicleTyre* t = NotNil(TqpVehicleTyre::FromHandle(tyre), fn, "tyre");
+        auto* t = Live<TqpVehicleTyre>(tyre, HandleKind::Tyre, fn, "tyre");
         t->SetTorque(FiniteFloat(torque, fn, "torque"));
     });
 }
@@ -50,7 +50,7 @@ QUARN_API void QUARN_CALL qpVehicleSetTyreTorque(TqpTyreHandle tyre, float torqu
 QUARN_API void QUARN_CALL qpVehicleSetTyreSteerAngle(TqpTyreHandle tyre, float degrees) {
     PhysicsGuardVoid([&] {
         const char* fn = "qpVehicleSetTyreSteerAngle";
-        TqpVehicleTyre* t = NotNil(TqpVehicleTyre::FromHandle(tyre), fn, "tyre");
+        auto* t = Live<TqpVehicleTyre>(tyre, HandleKind::Tyre, fn, "tyre");
         t->SetSteerAngle(static_cast<float>(FiniteFloat(degrees, fn, "angle") * kDegToRad));
     });
 }

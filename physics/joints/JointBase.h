@@ -2,6 +2,7 @@
 #pragma once
 
 #include "common/QuarnMath.h"
+#include "physics/handles/HandleRegistry.h"
 #include "physics/joints/JointRowSink.h"
 #include "physics/newton/Newton.h"
 
@@ -50,6 +51,7 @@ class TqpJointBase {
     static void SubmitCallback(const NewtonJoint* joint);
     static void DestructorCallback(const NewtonJoint* joint);
 
+    RegisteredHandle handle_{this, HandleKind::Joint};
     int maxRows_;
     const NewtonBody* child_;
     const NewtonBody* parent_;

@@ -116,6 +116,13 @@ void RunContactPass(NewtonMaterial& material, btDispatcher& dispatcher,
         if (Participates(m)) scratch.push_back(m);
     }
     if (scratch.size() == 0) return;
+    if (!material.begin && !material.process && !material.end) {
+        // Nobody listens: only the pair settings, with no need to group the pairs.
+        for (int i = 0; i < scratch.size(); ++i)
+            for (int k = 0; k < scratch[i]->getNumContacts(); ++k)
+                ApplyPairSettings(material, scratch[i]->getContactPoint(k));
+        return;
+    }
     // A compound pair has one manifold per touching child: group them so that begin and end
     // run once per body pair.
     scratch.quickSort(ByPair());

@@ -261,6 +261,14 @@ void NewtonWorld::ReportTransforms() {
 void NewtonWorld::Update(float h) {
     if (updating || !(h > 0) || !std::isfinite(h)) return;
     updating = true;
+    // Whatever escapes a callback must not leave the world marked as updating for ever.
+    struct EndUpdate {
+        NewtonWorld& world;
+        ~EndUpdate() {
+            world.stepping = false;
+            world.updating = false;
+        }
+    } end{*this};
     timestep = h;
     ApplyForces();
     stepping = true;

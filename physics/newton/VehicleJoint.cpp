@@ -93,11 +93,15 @@ Tyre* VehicleJoint::AddTyre(const btVector3& position, const btVector3& pin, flo
     tyre->index = vehicle_->getNumWheels();
     tyre->localPosition = position;
     tyre->radius = radius;
+    tyre->spring = spring;
+    tyre->shock = shock;
     tyre->userData = userData;
     btWheelInfo& wheel = vehicle_->addWheel(position - body0->centreOfMass, -up_, axle, length,
                                             radius, tuning, tyre->index < 2);
     wheel.m_rollInfluence = btScalar(0.1);
     raycaster_->Reserve(size_t(vehicle_->getNumWheels()));
+    directions_.resize(size_t(vehicle_->getNumWheels()));
+    levers_.resize(size_t(vehicle_->getNumWheels()));
     vehicle_->updateWheelTransform(tyre->index, false);
     tyres_.push_back(std::move(tyre));
     return tyres_.back().get();
@@ -132,6 +136,43 @@ Tyre* VehicleJoint::Next(const Tyre* tyre) const {
     return nullptr;
 }
 
+// The tyres push the chassis through A = m J M^-1 J^T, J's rows being each tyre's suspension
+// direction and its lever. A mode of A with eigenvalue L feels a tyre's spring k and damper c
+// as L k and L c per unit mass, and one explicit step of length h stays dissipative while
+// h L c <= 1 and h^2 L k <= 1. Gershgorin's bound (the largest absolute row sum) is an upper
+// bound on the largest L, so limiting every tyre to it is safe at any step rate; settings
+// within it act unchanged.
+void VehicleJoint::LimitSuspension(btScalar step) {
+    const btRigidBody& chassis = *body0->rigid;
+    const btScalar invMass = chassis.getInvMass();
+    if (invMass == 0 || tyres_.empty() || !(step > 0)) return;
+    const btMatrix3x3& basis = chassis.getCenterOfMassTransform().getBasis();
+    const btMatrix3x3& invInertia = chassis.getInvInertiaTensorWorld();
+    const size_t n = tyres_.size();
+    for (size_t i = 0; i < n; ++i) {
+        const btWheelInfo& wheel = vehicle_->getWheelInfo(tyres_[i]->index);
+        directions_[i] = basis * wheel.m_wheelDirectionCS;
+        levers_[i] = (basis * wheel.m_chassisConnectionPointCS).cross(directions_[i]);
+    }
+    btScalar largest = 0;
+    for (size_t i = 0; i < n; ++i) {
+        btScalar row = 0;
+        for (size_t j = 0; j < n; ++j)
+            row += btFabs(directions_[i].dot(directions_[j]) +
+                          levers_[i].dot(invInertia * levers_[j]) / invMass);
+        largest = std::max(largest, row);
+    }
+    if (!(largest > 0)) return;
+    const btScalar maxShock = 1 / (step * largest);
+    const btScalar maxSpring = maxShock / step;
+    for (const auto& t : tyres_) {
+        btWheelInfo& wheel = vehicle_->getWheelInfo(t->index);
+        wheel.m_suspensionStiffness = std::min(btScalar(t->spring), maxSpring);
+        wheel.m_wheelsDampingCompression = std::min(btScalar(t->shock), maxShock);
+        wheel.m_wheelsDampingRelaxation = wheel.m_wheelsDampingCompression;
+    }
+}
+
 btTransform VehicleJoint::TyreTransform(const Tyre& tyre) {
     return vehicle_->getWheelInfo(tyre.index).m_worldTransform;
 }
@@ -158,6 +199,7 @@ void VehicleJoint::updateAction(btCollisionWorld*, btScalar step) {
     if (driven) body0->Wake();
     if (!body0->rigid->isActive()) return;
     raycaster_->Reset();
+    LimitSuspension(step);
     vehicle_->updateVehicle(step);
     // Bullet treats every ground as fixed: pass the suspension's push on to dynamic bodies.
     for (const auto& t : tyres_) {

@@ -15,6 +15,8 @@ struct Tyre {
     int index = 0;                    // Bullet wheel index
     btVector3 localPosition{0, 0, 0}; // chassis body frame
     float radius = 0;
+    float spring = 0; // as given, per unit chassis mass
+    float shock = 0;
     void* userData = nullptr;
     float torque = 0;
     float steer = 0;
@@ -65,11 +67,18 @@ class VehicleJoint : public NewtonJoint, public btActionInterface {
     bool AirBorne(const Tyre& tyre) const;
 
   private:
+    // Bullet's suspension is explicit: a spring or damper too stiff for the step overshoots
+    // and adds energy every step. Limits each tyre's settings for this step (see the .cpp).
+    void LimitSuspension(btScalar step);
+
     btVector3 up_;
     NewtonVehicleTireUpdate callback_ = nullptr;
     std::unique_ptr<ChassisRaycaster> raycaster_;
     std::unique_ptr<btRaycastVehicle> vehicle_;
     std::vector<std::unique_ptr<Tyre>> tyres_;
+    // Per tyre, world space: suspension direction and its lever about the centre of mass.
+    std::vector<btVector3> directions_;
+    std::vector<btVector3> levers_;
     bool attached_ = false;
     bool axesSet_ = false;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/QuarnMath.h"
+#include "physics/handles/HandleRegistry.h"
 #include "physics/newton/Newton.h"
 #include "quarn/QuarnPhysics.h"
 
@@ -32,6 +33,7 @@ class TqpVehicleTyre {
     }
 
   private:
+    RegisteredHandle handle_{this, HandleKind::Tyre};
     TqpVehicle* vehicle_;
     void* id_ = nullptr;
     float torque_ = 0;
@@ -71,6 +73,7 @@ class TqpVehicle {
     static void TyreCallback(const NewtonJoint* vehicle);
     static void DestructorCallback(const NewtonJoint* vehicle);
 
+    RegisteredHandle handle_{this, HandleKind::Vehicle};
     NewtonJoint* joint_ = nullptr;
     TqpBody* chassis_;
     std::vector<std::unique_ptr<TqpVehicleTyre>> tyres_;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/QuarnMath.h"
+#include "physics/handles/HandleRegistry.h"
 #include "physics/newton/Newton.h"
 #include "quarn/QuarnPhysics.h"
 
@@ -30,6 +31,8 @@ class TqpCollision {
     TqpCollision& operator=(const TqpCollision&) = delete;
 
     NewtonCollision* Shape() const { return shape_; }
+    // The solver world the shape belongs to; a body of another world must not use it.
+    NewtonWorld* World() const { return world_; }
     int Kind() const { return kind_; }
 
     TqpCollisionHandle Handle() { return reinterpret_cast<TqpCollisionHandle>(this); }
@@ -38,6 +41,7 @@ class TqpCollision {
     }
 
   private:
+    RegisteredHandle handle_{this, HandleKind::Collision};
     NewtonWorld* world_;
     NewtonCollision* shape_;
     int kind_;

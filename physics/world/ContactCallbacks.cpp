@@ -3,11 +3,32 @@
 #include "physics/body/Body.h"
 #include "physics/world/World.h"
 
+#include <exception>
+
 namespace quarn {
 
 namespace {
 
 TqpContactInfo g_contact{};
+// The material handed to the host is valid only while one of its contact callbacks runs.
+TqpMaterialHandle g_liveMaterial = nullptr;
+
+// Runs a host contact callback: its material is live meanwhile, and whatever it throws becomes
+// the world's failure (the contact is kept).
+template <class F> int CallHost(TqpWorld& world, F&& call) noexcept {
+    const TqpMaterialHandle outer = g_liveMaterial;
+    g_liveMaterial = g_contact.Material;
+    int result = 1;
+    try {
+        result = call();
+    } catch (const std::exception& e) {
+        world.NoteFailure(e.what());
+    } catch (...) {
+        world.NoteFailure("unknown exception");
+    }
+    g_liveMaterial = outer;
+    return result;
+}
 
 TqpWorld* ContactWorld() {
     TqpBody* body = TqpBody::FromHandle(g_contact.Body0);
@@ -24,6 +45,10 @@ TqpContactInfo& CurrentContact() {
     return g_contact;
 }
 
+bool IsLiveMaterial(TqpMaterialHandle material) {
+    return material && material == g_liveMaterial;
+}
+
 int ContactBeginCallback(const NewtonMaterial* material, const NewtonBody* body0,
                          const NewtonBody* body1) {
     TqpBody* first = TqpBody::FromNewton(body0);
@@ -35,7 +60,8 @@ int ContactBeginCallback(const NewtonMaterial* material, const NewtonBody* body0
     g_contact.Normal = TQUARNVector{0, 0, 0};
     TqpWorld* world = ContactWorld();
     if (!world || !world->ContactBeginCallback()) return 1;
-    return world->ContactBeginCallback()(g_contact);
+    TqpContactBeginCallback callback = world->ContactBeginCallback();
+    return CallHost(*world, [&] { return callback(g_contact); });
 }
 
 int ContactProcessCallback(const NewtonMaterial* material, const NewtonContact*) {
@@ -43,13 +69,19 @@ int ContactProcessCallback(const NewtonMaterial* material, const NewtonContact*)
     NewtonMaterialGetContactPositionAndNormal(material, &g_contact.Position.x, &g_contact.Normal.x);
     TqpWorld* world = ContactWorld();
     if (!world || !world->ContactProcessCallback()) return 1;
-    return world->ContactProcessCallback()(g_contact);
+    TqpContactProcessCallback callback = world->ContactProcessCallback();
+    return CallHost(*world, [&] { return callback(g_contact); });
 }
 
 void ContactEndCallback(const NewtonMaterial* material) {
     g_contact.Material = MaterialHandle(material);
     TqpWorld* world = ContactWorld();
-    if (world && world->ContactEndCallback()) world->ContactEndCallback()(g_contact);
+    if (!world || !world->ContactEndCallback()) return;
+    TqpContactEndCallback callback = world->ContactEndCallback();
+    CallHost(*world, [&] {
+        callback(g_contact);
+        return 1;
+    });
 }
 
 } // namespace quarn

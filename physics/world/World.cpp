@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 namespace quarn {
 
@@ -37,7 +38,13 @@ void DebugPolygon(const NewtonBody* body, int vertexCount, const float* vertices
     TQUARNVector* out =
         g_debugWalk.vertices.Assign(reinterpret_cast<const TQUARNVector*>(vertices), vertexCount);
     TqpBody* owner = TqpBody::FromNewton(body);
-    g_debugWalk.callback(owner ? owner->Handle() : nullptr, vertexCount, out);
+    try {
+        g_debugWalk.callback(owner ? owner->Handle() : nullptr, vertexCount, out);
+    } catch (const std::exception& e) {
+        if (owner) owner->World().NoteFailure(e.what());
+    } catch (...) {
+        if (owner) owner->World().NoteFailure("unknown exception");
+    }
 }
 
 void DebugBody(const NewtonBody* body) {
@@ -71,8 +78,7 @@ TqpWorld::TqpWorld() {
     frequency_ = PerformanceCounterFrequency();
     if (frequency_ <= 0) frequency_ = 1;
     const int group = NewtonMaterialGetDefaultGroupID(newton_);
-    NewtonMaterialSetCollisionCallback(newton_, group, group, nullptr, &quarn::ContactBeginCallback,
-                                       &quarn::ContactProcessCallback, &quarn::ContactEndCallback);
+    RegisterContactCallbacks();
     NewtonMaterialSetDefaultElasticity(newton_, group, group, 0.0f);
     NewtonMaterialSetDefaultSoftness(newton_, group, group, 2.0f);
 }
@@ -87,6 +93,32 @@ TqpWorld::~TqpWorld() {
         delete body;
     for (TqpBody* body : releaseList_)
         delete body;
+}
+
+void TqpWorld::RegisterContactCallbacks() {
+    const int group = NewtonMaterialGetDefaultGroupID(newton_);
+    if (contactBegin_ || contactProcess_ || contactEnd_)
+        NewtonMaterialSetCollisionCallback(
+            newton_, group, group, nullptr, &quarn::ContactBeginCallback,
+            &quarn::ContactProcessCallback, &quarn::ContactEndCallback);
+    else
+        NewtonMaterialSetCollisionCallback(newton_, group, group, nullptr, nullptr, nullptr,
+                                           nullptr);
+}
+
+void TqpWorld::SetContactBeginCallback(TqpContactBeginCallback cb) {
+    contactBegin_ = cb;
+    RegisterContactCallbacks();
+}
+
+void TqpWorld::SetContactProcessCallback(TqpContactProcessCallback cb) {
+    contactProcess_ = cb;
+    RegisterContactCallbacks();
+}
+
+void TqpWorld::SetContactEndCallback(TqpContactEndCallback cb) {
+    contactEnd_ = cb;
+    RegisterContactCallbacks();
 }
 
 void TqpWorld::SetSize(const Vec3& size) {
@@ -106,7 +138,13 @@ void TqpWorld::Step(float delta, bool fixedStep, float stepsPerSecond) {
     stepped_ = false;
     if (fixedStep) {
         const float h = 1.0f / stepsPerSecond;
-        while (h <= accumulator_) {
+        int updates = 0;
+        while (h <= accumulator_ && !failed_ && !destroyRequested_) {
+            if (updates == kMaxUpdatesPerStep) {
+                accumulator_ = 0; // the time owed beyond the cap is dropped
+                break;
+            }
+            ++updates;
             stepped_ = true;
             const int64_t start = ReadPerformanceCounter();
             RunUpdate(h);
@@ -124,6 +162,24 @@ void TqpWorld::Step(float delta, bool fixedStep, float stepsPerSecond) {
         statistics_.AddValue(static_cast<float>(double(end - start) / double(frequency_)));
     }
     DestroyReleasedBodies();
+}
+
+void TqpWorld::NoteFailure(const char* message) {
+    if (failed_) return;
+    failed_ = true;
+    try {
+        failure_ = message ? message : "unknown failure";
+    } catch (...) {
+        failure_.clear();
+    }
+}
+
+std::string TqpWorld::TakeFailure() {
+    std::string message;
+    message.swap(failure_);
+    if (failed_ && message.empty()) message = "unknown failure";
+    failed_ = false;
+    return message;
 }
 
 void TqpWorld::DestroyReleasedBodies() {

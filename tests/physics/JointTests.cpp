@@ -13,7 +13,10 @@ constexpr float kRadToDeg = 57.29578f;
 
 class JointScene : public ::testing::Test {
   protected:
-    void SetUp() override { world = qpWorldCreate(); }
+    void SetUp() override {
+        qpClearLastError(); // the last error is library-wide: start each case clean
+        world = qpWorldCreate();
+    }
     void TearDown() override { qpWorldDestroy(world); }
     TqpWorldHandle world = nullptr;
 };

@@ -16,6 +16,7 @@ class VehicleScene : public ::testing::Test {
     // A 2 x 0.5 x 4 chassis rolling along its z axis; on a slope (falling towards -X) the
     // chassis is turned so that it rolls along X, down the slope.
     void Build(float slopeDegrees, TQUARNVector start) {
+        qpClearLastError(); // the last error is library-wide: start each case clean
         world = qpWorldCreate();
         AddTreeFloor(world, 100, 0, slopeDegrees);
         chassis = AddFallingBox(world, TQUARNVector{2, 0.5f, 4}, 100, start);
