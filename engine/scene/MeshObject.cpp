@@ -86,6 +86,17 @@ void UniqueVectorIndex::Appended(const std::vector<Vec3>& values) {
     if (valid_ && !slots_.empty()) Insert(values, int32_t(values.size() - 1));
 }
 
+// ---- Face index arrays -----------------------------------------------------------------------
+
+void FaceIndexArray::reserve(uint32_t n) {
+    if (n <= capacity_) return;
+    auto* grown = new int32_t[n];
+    std::copy(begin(), end(), grown);
+    if (data_ != inline_) delete[] data_;
+    data_ = grown;
+    capacity_ = n;
+}
+
 // ---- Face checks -----------------------------------------------------------------------------
 
 std::string DescribeBadFace(const TQGLFace& f, size_t nv, size_t nn, size_t nt, int nm) {

@@ -5,7 +5,9 @@
 #include "common/ObjectList.h"
 #include "common/QuarnMath.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -25,21 +27,74 @@ class TQGLBaseObject {
     float Yaw = 0, Pitch = 0, Roll = 0; // degrees, about Y, X and Z
 };
 
-class TQGLBaseFace {
+// Corner indices of one face. Faces are triangles, so three entries live inside the face and
+// only longer lists reach the heap: building a large mesh costs one allocation per face.
+class FaceIndexArray {
   public:
-    TQGLBaseFace() { // faces are triangles: one allocation per array instead of three
-        VectorIndices.reserve(3);
-        NormalIndices.reserve(3);
+    using value_type = int32_t;
+    using iterator = int32_t*;
+    using const_iterator = const int32_t*;
+
+    FaceIndexArray() = default;
+    FaceIndexArray(std::initializer_list<int32_t> values) { assign(values.begin(), values.end()); }
+    FaceIndexArray(const FaceIndexArray& other) { assign(other.begin(), other.end()); }
+    FaceIndexArray& operator=(const FaceIndexArray& other) {
+        if (this != &other) assign(other.begin(), other.end());
+        return *this;
+    }
+    ~FaceIndexArray() {
+        if (data_ != inline_) delete[] data_;
     }
 
+    void push_back(int32_t v) {
+        if (size_ == capacity_) reserve(capacity_ * 2);
+        data_[size_++] = v;
+    }
+    void reserve(uint32_t n);
+    void clear() { size_ = 0; }
+    template <class It> void assign(It first, It last) {
+        clear();
+        for (; first != last; ++first)
+            push_back(*first);
+    }
+
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    int32_t& operator[](size_t i) { return data_[i]; }
+    const int32_t& operator[](size_t i) const { return data_[i]; }
+    int32_t* data() { return data_; }
+    const int32_t* data() const { return data_; }
+    int32_t* begin() { return data_; }
+    int32_t* end() { return data_ + size_; }
+    const int32_t* begin() const { return data_; }
+    const int32_t* end() const { return data_ + size_; }
+    int32_t front() const { return data_[0]; }
+    int32_t back() const { return data_[size_ - 1]; }
+
+    friend bool operator==(const FaceIndexArray& a, const std::vector<int32_t>& b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+    }
+    friend bool operator==(const FaceIndexArray& a, const FaceIndexArray& b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+    }
+
+  private:
+    static constexpr uint32_t kInline = 3;
+    int32_t* data_ = inline_;
+    uint32_t size_ = 0, capacity_ = kInline;
+    int32_t inline_[kInline] = {};
+};
+
+class TQGLBaseFace {
+  public:
     void AddVectorIndex(int32_t i) { VectorIndices.push_back(i); }
     void AddNormalIndex(int32_t i) { NormalIndices.push_back(i); }
     void AddTexCoordIndex(int32_t i) { TexCoordIndices.push_back(i); }
 
     // Corner i uses entry i of each array; faces are triangles.
-    std::vector<int32_t> VectorIndices;
-    std::vector<int32_t> NormalIndices;
-    std::vector<int32_t> TexCoordIndices; // may stay empty: no texture coordinates
+    FaceIndexArray VectorIndices;
+    FaceIndexArray NormalIndices;
+    FaceIndexArray TexCoordIndices; // may stay empty: no texture coordinates
     int32_t MaterialIndex = 0;
 };
 

@@ -21,6 +21,17 @@ struct OctreeSettings {
 };
 OctreeSettings& OctreeBuildSettings();
 
+// The faces of a mesh as the build reads them: the positions of the first three corners of each
+// face beside flags saying which of them index a vertex, so the partition streams through one
+// flat array instead of reaching through face objects and indices at every level.
+struct OctreeBuildInput {
+    explicit OctreeBuildInput(const TQGLBaseMeshObject& mesh);
+    static constexpr uint8_t kMoreCorners = 8; // flag: the face has more than three corners
+    const TQGLBaseMeshObject& mesh;
+    std::vector<std::array<Vec3, 3>> corners;
+    std::vector<uint8_t> flags; // bit c: corner c is usable
+};
+
 class TQGLOctree {
   public:
     TQGLOctree() = default;
@@ -62,6 +73,9 @@ class TQGLOctree {
     TQGLOctree* Parent = nullptr;
 
   private:
+    void Partition(float width, const Vec3& center, std::vector<int32_t>&& faces,
+                   const OctreeBuildInput& input);
+    void ComputeLeafBox(const std::vector<int32_t>& faces, const OctreeBuildInput& input);
     void UnionOfChildBoxes();
     bool boxEmpty_ = true; // no corner of any face of the node was usable
 };

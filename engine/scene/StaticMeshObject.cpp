@@ -45,9 +45,11 @@ void TQGLStaticMeshObject::BuildOctree() {
     Vec3 sum{};
     float largest = 0;
     for (const Vec3& v : Vertices) {
-        sum = VectorAdd(sum, v);
-        largest = std::fmax(largest,
-                            std::fmax(std::fabs(v.x), std::fmax(std::fabs(v.y), std::fabs(v.z))));
+        sum.x += v.x;
+        sum.y += v.y;
+        sum.z += v.z;
+        for (float a : {std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)})
+            if (a > largest) largest = a; // a NaN coordinate never wins
     }
     const Vec3 center = Vertices.empty() ? Vec3{} : VectorScale(sum, 1.0f / float(Vertices.size()));
     OctreeSettings& settings = OctreeBuildSettings();
