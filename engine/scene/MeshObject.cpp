@@ -254,12 +254,17 @@ void TQGLBaseMeshObject::DrawNormalVectors() {
 // ---- Sub-mesh compilation -------------------------------------------------------------------
 
 bool SubMeshCompiler::Run(int32_t material) {
-    if (open_ && material == current_) return false;
+    if (open_ && material == current_) {
+        ++open_sub_->FaceCount;
+        return false;
+    }
     Finish();
     current_ = material;
     auto sub = std::make_unique<TQGLSubMesh>();
     sub->ListId = glGenLists(1);
     sub->MaterialIndex = material;
+    sub->FaceCount = 1;
+    open_sub_ = sub.get();
     glNewList(sub->ListId, GL_COMPILE);
     target_.Add(std::move(sub));
     glBegin(GL_TRIANGLES);

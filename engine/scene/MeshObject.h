@@ -105,6 +105,7 @@ using TQGLFaceList = ObjectList<TQGLFace>;
 struct TQGLSubMesh {
     uint32_t ListId = 0;
     int32_t MaterialIndex = 0;
+    int32_t FaceCount = 0; // faces compiled into the list, for the frame statistics
 };
 
 using TQGLSubMeshes = ObjectList<TQGLSubMesh>;
@@ -115,13 +116,14 @@ class SubMeshCompiler {
   public:
     explicit SubMeshCompiler(TQGLSubMeshes& target) : target_(target) {}
     // Ends the open run when the material changes and starts a new sub-mesh for it; true when
-    // a new sub-mesh was started.
+    // a new sub-mesh was started. Counts the face into its sub-mesh.
     bool Run(int32_t material);
     // Closes the open run, if any.
     void Finish();
 
   private:
     TQGLSubMeshes& target_;
+    TQGLSubMesh* open_sub_ = nullptr;
     int32_t current_ = -1;
     bool open_ = false;
 };
@@ -177,6 +179,15 @@ class TQGLBaseMeshObject : public TQGLBaseObject {
     void PutVectorAt(const Vec3& v, int32_t index);
     // Vertices, normals or texture coordinates changed in place (mesh transforms).
     void GeometryChanged();
+    // Appends parallel vertex, normal and texture-coordinate arrays (normals or texture
+    // coordinates may be null) and triangles whose three indices address those arrays (0 ..
+    // vertexCount - 1), with one material each (0 when materials is null). Everything is
+    // checked first: a bad count, pointer or index raises and adds nothing. Without normals
+    // every corner gets the shared up normal (0, 1, 0); without texture coordinates the faces
+    // carry none. Returns the index of the first new face.
+    int32_t AddMeshArrays(int32_t vertexCount, const Vec3* vertices, const Vec3* normals,
+                          const Vec3* texCoords, int32_t faceCount, const int32_t* faces,
+                          const int32_t* materials);
 
     // Lines from each corner along its normal, lighting and texturing off (units 0, 1, 3, 4).
     void DrawNormalVectors();

@@ -213,13 +213,10 @@ void TQGLOctree::CollectVisible(std::vector<TQGLOctree*>& visible) {
         if (child) child->CollectVisible(visible);
 }
 
-void TQGLOctree::DrawNode(uint32_t ticks) {
-    if (UseDisplayLists) {
-        if (SubMeshes.Empty()) BuildNodeLists();
-        CallNodeLists(ticks);
-    } else {
-        DrawNodeImmediate(ticks);
-    }
+int32_t TQGLOctree::DrawNode(uint32_t ticks) {
+    if (!UseDisplayLists) return DrawNodeImmediate(ticks);
+    if (SubMeshes.Empty()) BuildNodeLists();
+    return CallNodeLists(ticks);
 }
 
 void TQGLOctree::BuildNodeLists() {
@@ -234,16 +231,20 @@ void TQGLOctree::BuildNodeLists() {
     compiler.Finish(); // static meshes do not track blended materials
 }
 
-void TQGLOctree::CallNodeLists(uint32_t ticks) {
+int32_t TQGLOctree::CallNodeLists(uint32_t ticks) {
+    int32_t faces = 0;
     for (const auto& s : SubMeshes) {
         Mesh->Materials->SetMaterial(s->MaterialIndex, ticks);
         glCallList(s->ListId);
+        faces += s->FaceCount;
     }
+    return faces;
 }
 
-void TQGLOctree::DrawNodeImmediate(uint32_t ticks) {
+int32_t TQGLOctree::DrawNodeImmediate(uint32_t ticks) {
     int current = -1;
     bool open = false;
+    int32_t faces = 0;
     for (int32_t i = 0; i < FaceCount; ++i) {
         const int32_t f = FaceIndices[size_t(i)];
         if (!Mesh->FaceDrawable(f)) continue;
@@ -256,8 +257,10 @@ void TQGLOctree::DrawNodeImmediate(uint32_t ticks) {
             open = true;
         }
         Mesh->EmitCorners(face, current);
+        ++faces;
     }
     if (open) glEnd();
+    return faces;
 }
 
 void TQGLOctree::DrawNodeBoxes() {

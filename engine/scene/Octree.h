@@ -46,10 +46,11 @@ class TQGLOctree {
     // of view prunes its subtree. Inner nodes are appended too: they hold no faces, so they
     // draw nothing, and keeping them keeps the walk a single pass.
     void CollectVisible(std::vector<TQGLOctree*>& visible);
-    void DrawNode(uint32_t ticks);
+    // Returns the number of faces drawn.
+    int32_t DrawNode(uint32_t ticks);
     void BuildNodeLists();
-    void CallNodeLists(uint32_t ticks);
-    void DrawNodeImmediate(uint32_t ticks);
+    int32_t CallNodeLists(uint32_t ticks);
+    int32_t DrawNodeImmediate(uint32_t ticks);
     void DrawNodeBoxes();
     void SetUseDisplayLists(bool flag);
     // Deepest node enclosing the box [lo, hi], or null when this node does not.

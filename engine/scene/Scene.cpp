@@ -112,6 +112,7 @@ void TQGLBaseScene::RenderDynamicObjects(uint32_t ticks) {
         }
         if (d->Prepare(ticks)) {
             d->EnsureCompiled();
+            statistics.CountDynamic(*d);
             if (d->HasBlendedMaterial) {
                 d->ComputeCameraDistance(billboardCamPos);
                 blended_.push_back(d.get());
@@ -149,6 +150,7 @@ void TQGLBaseScene::RenderStaticObjects(uint32_t ticks, bool unlit) {
         glPushMatrix();
         if (unlit) glDisable(GL_LIGHTING);
         m->RenderStatic(ticks);
+        statistics.CountStatic(*m);
         glPopMatrix();
     }
 }
@@ -182,6 +184,7 @@ void TQGLBaseScene::Render() {
     if (beforeRender) beforeRender();
     // 6. Per-frame counters and the material cache.
     drawnFaces = 0;
+    statistics = TQGLFrameStatistics{};
     materials.ResetMaterial();
     // 7. Environment: sky preparation and render.
     glPushMatrix();

@@ -73,13 +73,19 @@ void TQGLStaticMeshObject::SetUseDisplayLists(bool flag) {
 }
 
 void TQGLStaticMeshObject::RenderStatic(uint32_t ticks) {
+    FacesDrawn = NodesVisited = 0;
     if (!Visible) return;
     if (Wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     glColor3f(1, 1, 1);
     VisibleNodes.clear(); // keeps its storage: no allocation per frame once warmed up
     Octree->CollectVisible(VisibleNodes);
-    for (TQGLOctree* node : VisibleNodes)
-        node->DrawNode(ticks);
+    NodesVisited = 1; // the root; below it, every child of a node in view is tested
+    for (TQGLOctree* node : VisibleNodes) {
+        FacesDrawn += node->DrawNode(ticks);
+        if (node->Subdivided)
+            for (const auto& child : node->Children)
+                NodesVisited += child != nullptr;
+    }
     if (Wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     if (ShowOcclusionNodes) Octree->DrawNodeBoxes();
     if (DrawNormals) DrawNormalVectors();
