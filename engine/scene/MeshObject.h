@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -27,8 +28,9 @@ class TQGLBaseObject {
     float Yaw = 0, Pitch = 0, Roll = 0; // degrees, about Y, X and Z
 };
 
-// Corner indices of one face. Faces are triangles, so three entries live inside the face and
-// only longer lists reach the heap: building a large mesh costs one allocation per face.
+// Corner indices of one face. Faces are triangles, so up to three entries live inside the array
+// itself (16 bytes in all) and only longer lists reach the heap: a large mesh costs one small
+// allocation per face.
 class FaceIndexArray {
   public:
     using value_type = int32_t;
@@ -42,16 +44,21 @@ class FaceIndexArray {
         if (this != &other) assign(other.begin(), other.end());
         return *this;
     }
-    ~FaceIndexArray() {
-        if (data_ != inline_) delete[] data_;
+    FaceIndexArray& operator=(std::initializer_list<int32_t> values) {
+        assign(values.begin(), values.end());
+        return *this;
     }
+    ~FaceIndexArray() { clear(); }
 
     void push_back(int32_t v) {
-        if (size_ == capacity_) reserve(capacity_ * 2);
-        data_[size_++] = v;
+        if (size_ < kInline) {
+            words_[size_++] = v;
+            return;
+        }
+        Grow();
+        HeapData()[size_++] = v;
     }
-    void reserve(uint32_t n);
-    void clear() { size_ = 0; }
+    void clear();
     template <class It> void assign(It first, It last) {
         clear();
         for (; first != last; ++first)
@@ -60,16 +67,16 @@ class FaceIndexArray {
 
     size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
-    int32_t& operator[](size_t i) { return data_[i]; }
-    const int32_t& operator[](size_t i) const { return data_[i]; }
-    int32_t* data() { return data_; }
-    const int32_t* data() const { return data_; }
-    int32_t* begin() { return data_; }
-    int32_t* end() { return data_ + size_; }
-    const int32_t* begin() const { return data_; }
-    const int32_t* end() const { return data_ + size_; }
-    int32_t front() const { return data_[0]; }
-    int32_t back() const { return data_[size_ - 1]; }
+    int32_t* data() { return size_ > kInline ? HeapData() : words_; }
+    const int32_t* data() const { return size_ > kInline ? HeapData() : words_; }
+    int32_t& operator[](size_t i) { return data()[i]; }
+    const int32_t& operator[](size_t i) const { return data()[i]; }
+    int32_t* begin() { return data(); }
+    int32_t* end() { return data() + size_; }
+    const int32_t* begin() const { return data(); }
+    const int32_t* end() const { return data() + size_; }
+    int32_t front() const { return data()[0]; }
+    int32_t back() const { return data()[size_ - 1]; }
 
     friend bool operator==(const FaceIndexArray& a, const std::vector<int32_t>& b) {
         return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
@@ -80,13 +87,33 @@ class FaceIndexArray {
 
   private:
     static constexpr uint32_t kInline = 3;
-    int32_t* data_ = inline_;
-    uint32_t size_ = 0, capacity_ = kInline;
-    int32_t inline_[kInline] = {};
+    // Makes room for one more entry once the entries live on the heap or are about to.
+    void Grow();
+
+    // Past three entries the words hold the heap block's address (words 0 and 1) and capacity
+    // (word 2); kept as plain words so the array stays 16 bytes.
+    int32_t* HeapData() const {
+        int32_t* p;
+        std::memcpy(&p, words_, sizeof p);
+        return p;
+    }
+    uint32_t HeapCapacity() const { return uint32_t(words_[2]); }
+    void SetHeap(int32_t* block, uint32_t capacity) {
+        std::memcpy(words_, &block, sizeof block);
+        words_[2] = int32_t(capacity);
+    }
+
+    int32_t words_[kInline] = {};
+    uint32_t size_ = 0;
 };
 
 class TQGLBaseFace {
   public:
+    // Faces come from the face pool (one block for thousands of faces) unless the address
+    // sanitiser is watching, which needs each face to be its own allocation.
+    static void* operator new(size_t size);
+    static void operator delete(void* p, size_t size);
+
     void AddVectorIndex(int32_t i) { VectorIndices.push_back(i); }
     void AddNormalIndex(int32_t i) { NormalIndices.push_back(i); }
     void AddTexCoordIndex(int32_t i) { TexCoordIndices.push_back(i); }

@@ -149,3 +149,23 @@ TEST(OctreePartition, EveryFaceSitsInTheLeafItsCornersChooseAndInsideItsBox) {
     EXPECT_EQ(placed, 400);
     OctreeBuildSettings() = OctreeSettings{};
 }
+
+TEST(FaceIndexArray, KeepsEveryEntryAcrossTheMoveToTheHeapAndThroughCopies) {
+    FaceIndexArray a;
+    std::vector<int32_t> want;
+    for (int32_t i = 0; i < 13; ++i) {
+        a.push_back(i * 7 - 3);
+        want.push_back(i * 7 - 3);
+        ASSERT_TRUE(a == want) << "after " << i + 1 << " entries";
+    }
+    FaceIndexArray b = a;
+    a.clear();
+    EXPECT_TRUE(a.empty());
+    EXPECT_TRUE(b == want);
+    b = {4, 5, 6};
+    EXPECT_TRUE(b == (std::vector<int32_t>{4, 5, 6}));
+    a = b;
+    a.push_back(8);
+    EXPECT_EQ(a.back(), 8);
+    EXPECT_EQ(b.size(), 3u);
+}

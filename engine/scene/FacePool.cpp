@@ -1,0 +1,62 @@
+#include "engine/scene/FacePool.h"
+
+#include <sys/mman.h>
+
+#include <cstdlib>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace quarn {
+
+namespace {
+
+constexpr size_t kBlockBytes = size_t(2) << 20; // one huge page
+
+struct FreeSlot {
+    FreeSlot* next;
+};
+
+struct ThreadSlots {
+    char* next = nullptr;
+    char* end = nullptr;
+    FreeSlot* freed = nullptr;
+};
+thread_local ThreadSlots t_slots;
+
+// Every block stays reachable from here, whichever thread carved it.
+char* NewBlock() {
+    static std::mutex mutex;
+    static std::vector<void*> blocks;
+    void* block = std::aligned_alloc(kBlockBytes, kBlockBytes);
+    if (!block) throw std::bad_alloc();
+    madvise(block, kBlockBytes, MADV_HUGEPAGE); // only a hint: plain pages work the same
+    const std::lock_guard<std::mutex> lock(mutex);
+    blocks.push_back(block);
+    return static_cast<char*>(block);
+}
+
+} // namespace
+
+void* AllocateFaceSlot(size_t slotSize) {
+    ThreadSlots& s = t_slots;
+    if (FreeSlot* slot = s.freed) {
+        s.freed = slot->next;
+        return slot;
+    }
+    if (size_t(s.end - s.next) < slotSize) {
+        s.next = NewBlock();
+        s.end = s.next + kBlockBytes;
+    }
+    void* slot = s.next;
+    s.next += slotSize;
+    return slot;
+}
+
+void ReleaseFaceSlot(void* slot) {
+    auto* freed = static_cast<FreeSlot*>(slot);
+    freed->next = t_slots.freed;
+    t_slots.freed = freed;
+}
+
+} // namespace quarn
