@@ -53,6 +53,22 @@ void* AllocateFaceSlot(size_t slotSize) {
     return slot;
 }
 
+void* AllocateLargeBuffer(size_t bytes) {
+    if (bytes < kBlockBytes) return ::operator new(bytes);
+    const size_t rounded = (bytes + kBlockBytes - 1) / kBlockBytes * kBlockBytes;
+    void* p = std::aligned_alloc(kBlockBytes, rounded);
+    if (!p) throw std::bad_alloc();
+    madvise(p, rounded, MADV_HUGEPAGE);
+    return p;
+}
+
+void ReleaseLargeBuffer(void* p, size_t bytes) {
+    if (bytes < kBlockBytes)
+        ::operator delete(p);
+    else
+        std::free(p);
+}
+
 void ReleaseFaceSlot(void* slot) {
     auto* freed = static_cast<FreeSlot*>(slot);
     freed->next = t_slots.freed;

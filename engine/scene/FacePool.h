@@ -12,4 +12,19 @@ namespace quarn {
 void* AllocateFaceSlot(size_t slotSize);
 void ReleaseFaceSlot(void* slot);
 
+// Large short-lived build buffers (an octree build's view of millions of faces) on huge pages
+// where the system offers them: first-touch page faults otherwise cost more than the build.
+void* AllocateLargeBuffer(size_t bytes);
+void ReleaseLargeBuffer(void* p, size_t bytes);
+
+template <class T> struct LargeBufferAllocator {
+    using value_type = T;
+    LargeBufferAllocator() = default;
+    template <class U> LargeBufferAllocator(const LargeBufferAllocator<U>&) {}
+    T* allocate(size_t n) { return static_cast<T*>(AllocateLargeBuffer(n * sizeof(T))); }
+    void deallocate(T* p, size_t n) { ReleaseLargeBuffer(p, n * sizeof(T)); }
+    template <class U> bool operator==(const LargeBufferAllocator<U>&) const { return true; }
+    template <class U> bool operator!=(const LargeBufferAllocator<U>&) const { return false; }
+};
+
 } // namespace quarn

@@ -2,6 +2,7 @@
 // the frustum and drawn from display lists compiled the first time a leaf is seen.
 #pragma once
 
+#include "engine/scene/FacePool.h"
 #include "engine/scene/MeshObject.h"
 
 #include <array>
@@ -28,8 +29,8 @@ struct OctreeBuildInput {
     explicit OctreeBuildInput(const TQGLBaseMeshObject& mesh);
     static constexpr uint8_t kMoreCorners = 8; // flag: the face has more than three corners
     const TQGLBaseMeshObject& mesh;
-    std::vector<std::array<Vec3, 3>> corners;
-    std::vector<uint8_t> flags; // bit c: corner c is usable
+    std::vector<std::array<Vec3, 3>, LargeBufferAllocator<std::array<Vec3, 3>>> corners;
+    std::vector<uint8_t, LargeBufferAllocator<uint8_t>> flags; // bit c: corner c is usable
 };
 
 class TQGLOctree {

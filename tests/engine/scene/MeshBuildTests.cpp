@@ -1,9 +1,11 @@
 // Large-mesh building: the terrain's grid shortcut, the flat octree partition and the bulk
 // array append must give exactly what the face-by-face rules give.
+#include "engine/frame/RenderScreen.h"
 #include "engine/materials/MaterialList.h"
 #include "engine/materials/States.h"
 #include "engine/scene/StaticMeshObject.h"
 #include "platform/gl/GL.h"
+#include "platform/gl/GLRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -168,4 +170,29 @@ TEST(FaceIndexArray, KeepsEveryEntryAcrossTheMoveToTheHeapAndThroughCopies) {
     a.push_back(8);
     EXPECT_EQ(a.back(), 8);
     EXPECT_EQ(b.size(), 3u);
+}
+
+TEST(Projection, AHostProjectionLoadsAloneAndOutlivesEveryResize) {
+    gl::GLRecorder::Install();
+    TQGLWinDLLScreen screen(640, 480);
+    screen.glReady = true;
+    gl::GLRecorder::Clear();
+    screen.SetProjection(60, 0.5f, 500);
+    // Only the projection: the model-view matrix (the camera of a frame) is not reset.
+    EXPECT_EQ(
+        gl::GLRecorder::Lines(),
+        (std::vector<std::string>{"glMatrixMode(5889)", "glLoadIdentity()",
+                                  "gluPerspective(60, 1.33333, 0.5, 500)", "glMatrixMode(5888)"}));
+    gl::GLRecorder::Clear();
+    screen.ResizeRenderWindow(300, 300); // a user resize no longer drops the far plane to 100
+    screen.Resize(200, 100);
+    std::vector<std::string> perspectives;
+    for (const std::string& line : gl::GLRecorder::Lines())
+        if (line.rfind("gluPerspective", 0) == 0) perspectives.push_back(line);
+    EXPECT_EQ(perspectives, (std::vector<std::string>{"gluPerspective(60, 1, 0.5, 500)",
+                                                      "gluPerspective(60, 2, 0.5, 500)"}));
+    EXPECT_THROW(screen.SetProjection(180, 1, 10), EngineError);
+    EXPECT_THROW(screen.SetProjection(45, 10, 10), EngineError);
+    EXPECT_DOUBLE_EQ(screen.farPlane, 500.0); // a refused call changes nothing
+    gl::GLRecorder::Uninstall();
 }
