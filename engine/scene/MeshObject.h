@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,21 @@ class FaceIndexArray {
         HeapData()[size_++] = v;
     }
     void clear();
+    void pop_back() {
+        if (size_ == kInline + 1) { // back to the inline entries
+            int32_t* block = HeapData();
+            std::copy(block, block + kInline, words_);
+            delete[] block;
+        }
+        --size_;
+    }
+    void resize(size_t n) {
+        while (size_ > n)
+            pop_back();
+        while (size_ < n)
+            push_back(0);
+    }
+    void reserve(size_t) {} // grows as needed; kept for code written against std::vector
     template <class It> void assign(It first, It last) {
         clear();
         for (; first != last; ++first)
@@ -75,7 +91,13 @@ class FaceIndexArray {
     int32_t* end() { return data() + size_; }
     const int32_t* begin() const { return data(); }
     const int32_t* end() const { return data() + size_; }
+    int32_t at(size_t i) const {
+        if (i >= size_) throw std::out_of_range("face index array");
+        return data()[i];
+    }
     int32_t front() const { return data()[0]; }
+    // A copy as a plain vector, for code that wants one.
+    operator std::vector<int32_t>() const { return std::vector<int32_t>(begin(), end()); }
     int32_t back() const { return data()[size_ - 1]; }
 
     friend bool operator==(const FaceIndexArray& a, const std::vector<int32_t>& b) {

@@ -170,6 +170,11 @@ TEST(FaceIndexArray, KeepsEveryEntryAcrossTheMoveToTheHeapAndThroughCopies) {
     a.push_back(8);
     EXPECT_EQ(a.back(), 8);
     EXPECT_EQ(b.size(), 3u);
+    a.resize(2); // back from the heap to the inline entries
+    EXPECT_TRUE(a == (std::vector<int32_t>{4, 5}));
+    a.resize(5);
+    EXPECT_EQ(std::vector<int32_t>(a), (std::vector<int32_t>{4, 5, 0, 0, 0}));
+    EXPECT_THROW(a.at(5), std::out_of_range);
 }
 
 TEST(Projection, AHostProjectionLoadsAloneAndOutlivesEveryResize) {
