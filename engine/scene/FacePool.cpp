@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -60,6 +61,13 @@ void* AllocateLargeBuffer(size_t bytes) {
     if (!p) throw std::bad_alloc();
     madvise(p, rounded, MADV_HUGEPAGE);
     return p;
+}
+
+void HintHugePages(void* buffer, size_t bytes) {
+    const auto start = reinterpret_cast<uintptr_t>(buffer);
+    const uintptr_t first = (start + kBlockBytes - 1) / kBlockBytes * kBlockBytes;
+    const uintptr_t last = (start + bytes) / kBlockBytes * kBlockBytes;
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }
 
 void ReleaseLargeBuffer(void* p, size_t bytes) {

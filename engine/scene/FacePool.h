@@ -17,6 +17,10 @@ void ReleaseFaceSlot(void* slot);
 void* AllocateLargeBuffer(size_t bytes);
 void ReleaseLargeBuffer(void* p, size_t bytes);
 
+// Asks for huge pages under an existing large buffer (a reserved vertex array) before it is
+// first written; only whole 2 MiB pages inside it are affected, and nothing when it is small.
+void HintHugePages(void* buffer, size_t bytes);
+
 template <class T> struct LargeBufferAllocator {
     using value_type = T;
     LargeBufferAllocator() = default;

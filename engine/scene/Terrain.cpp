@@ -1,5 +1,6 @@
 // Height-map terrain: one static mesh with two faces per grid cell.
 #include "engine/materials/MaterialList.h"
+#include "engine/scene/FacePool.h"
 #include "engine/scene/HeightMap.h"
 #include "engine/scene/StaticMeshObject.h"
 
@@ -34,6 +35,8 @@ void TQGLStaticMeshObject::BuildTerrainFromHeights(const std::vector<uint8_t>& r
     const size_t cells = size_t(w - 1 > 0 ? w - 1 : 0) * size_t(h - 1 > 0 ? h - 1 : 0);
     Faces.Reserve(size_t(Faces.Count()) + cells * 2);
     Vertices.reserve(Vertices.size() + cells * 4);
+    HintHugePages(Vertices.data() + Vertices.size(),
+                  (Vertices.capacity() - Vertices.size()) * sizeof(Vec3));
     // Every corner carries the same up normal, so the unique search always gives one index.
     const int32_t up = cells > 0 ? AddUniqueNormal(Vec3{0, 1, 0}) : -1;
     const auto addFace = [&](const int32_t(&corners)[3]) {
