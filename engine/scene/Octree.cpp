@@ -64,7 +64,7 @@ OctreeBuildInput::OctreeBuildInput(const TQGLBaseMeshObject& m) : mesh(m) {
         for (size_t c = 0; c < 3 && c < vi.size(); ++c) {
             const int32_t i = vi[c];
             if (i < 0 || size_t(i) >= nv) continue;
-            corners[f][c] = m.Vertices[size_t(i)];
+            corners[f][c] = i;
             bits |= uint8_t(1u << c);
         }
         flags[f++] = bits;
@@ -107,15 +107,16 @@ void TQGLOctree::Partition(float width, const Vec3& center, std::vector<int32_t>
         Subdivided = true;
         // The first octant any of the first three corners falls in; a face with no usable
         // corner goes to the first octant. Counted first so each octant list is sized once.
+        const std::vector<Vec3>& v = input.mesh.Vertices;
         std::vector<uint8_t> chosen(list.size());
         size_t counts[8] = {};
         for (size_t i = 0; i < list.size(); ++i) {
             const size_t f = size_t(list[i]);
-            const std::array<Vec3, 3>& p = input.corners[f];
+            const std::array<int32_t, 3>& p = input.corners[f];
             const unsigned usable = input.flags[f];
             unsigned mask = 0;
             for (unsigned c = 0; c < 3; ++c)
-                if (usable & (1u << c)) mask |= OctantMask(p[c], center);
+                if (usable & (1u << c)) mask |= OctantMask(v[size_t(p[c])], center);
             const unsigned k = mask ? unsigned(__builtin_ctz(mask)) : 0u;
             chosen[i] = uint8_t(k);
             ++counts[k];
@@ -166,7 +167,7 @@ void TQGLOctree::ComputeLeafBox(const std::vector<int32_t>& faces, const OctreeB
             continue;
         }
         for (unsigned c = 0; c < 3; ++c)
-            if (usable & (1u << c)) Widen(input.corners[size_t(f)][c], any, lo, hi);
+            if (usable & (1u << c)) Widen(v[size_t(input.corners[size_t(f)][c])], any, lo, hi);
     }
     boxEmpty_ = !any;
     if (any) lo.y -= 0.1f; // the minimum-y side sits a little lower

@@ -22,14 +22,15 @@ struct OctreeSettings {
 };
 OctreeSettings& OctreeBuildSettings();
 
-// The faces of a mesh as the build reads them: the positions of the first three corners of each
-// face beside flags saying which of them index a vertex, so the partition streams through one
-// flat array instead of reaching through face objects and indices at every level.
+// The faces of a mesh as the build reads them: the vertex indices of the first three corners of
+// each face beside flags saying which of them index a vertex, so the partition streams through
+// one flat array instead of reaching through face objects at every level. Indices rather than
+// positions: a third of the memory, and fresh memory is what a big build pays most for.
 struct OctreeBuildInput {
     explicit OctreeBuildInput(const TQGLBaseMeshObject& mesh);
     static constexpr uint8_t kMoreCorners = 8; // flag: the face has more than three corners
     const TQGLBaseMeshObject& mesh;
-    std::vector<std::array<Vec3, 3>, LargeBufferAllocator<std::array<Vec3, 3>>> corners;
+    std::vector<std::array<int32_t, 3>, LargeBufferAllocator<std::array<int32_t, 3>>> corners;
     std::vector<uint8_t, LargeBufferAllocator<uint8_t>> flags; // bit c: corner c is usable
 };
 
