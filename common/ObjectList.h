@@ -59,6 +59,8 @@ template <class T> class ObjectList {
         return out;
     }
     void Clear() { items_.clear(); }
+    // Room for n members without reallocating (bulk builds).
+    void Reserve(size_t n) { items_.reserve(n); }
 
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }

@@ -4,6 +4,8 @@
 #include "platform/gl/GL.h"
 #include "platform/window/MessageChannel.h"
 
+#include <cmath>
+
 namespace quarn {
 
 namespace {
@@ -26,24 +28,43 @@ bool TQGLWinDLLScreen::SetMode(bool full, int depth) {
     return true;
 }
 
-void TQGLWinDLLScreen::ApplyProjection(int w, int h, double farPlane) {
-    if (h == 0) h = 1;
-    glViewport(0, 0, w, h);
+void TQGLWinDLLScreen::LoadProjection(int w, int h, double farClip) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, static_cast<double>(w) / static_cast<double>(h), 1.0, farPlane);
+    gluPerspective(fieldOfView, static_cast<double>(w) / static_cast<double>(h), nearPlane,
+                   farClip);
     glMatrixMode(GL_MODELVIEW);
+}
+
+void TQGLWinDLLScreen::ApplyProjection(int w, int h, double farClip) {
+    if (h == 0) h = 1;
+    glViewport(0, 0, w, h);
+    LoadProjection(w, h, farClip);
     glLoadIdentity();
     width = w;
     height = h;
 }
 
 void TQGLWinDLLScreen::Resize(int w, int h) {
-    ApplyProjection(w, h, 2000.0);
+    ApplyProjection(w, h, farPlane);
+}
+
+void TQGLWinDLLScreen::SetProjection(float fov, float n, float f) {
+    if (!(fov > 0 && fov < 180 && n > 0 && f > n && std::isfinite(f)))
+        throw EngineError(Format("Projection %g degrees, near %g, far %g: needs 0 < field of view "
+                                 "< 180 and 0 < near < far",
+                                 double(fov), double(n), double(f)));
+    fieldOfView = fov;
+    nearPlane = n;
+    farPlane = f;
+    projectionSet = true;
+    // The model-view matrix is kept, so a call from inside a frame does not lose the camera;
+    // culling follows from the next frame, whose frustum is read from these matrices.
+    if (glReady) LoadProjection(width, height > 0 ? height : 1, farPlane);
 }
 
 void TQGLWinDLLScreen::ResizeRenderWindow(int w, int h) {
-    ApplyProjection(w, h, 100.0);
+    ApplyProjection(w, h, projectionSet ? farPlane : 100.0);
     if (scene) scene->camera.SetCentre(width / 2, height / 2);
 }
 

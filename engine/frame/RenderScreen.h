@@ -38,10 +38,18 @@ class TQGLWinDLLScreen : public TQGLBaseScreen {
     // depth other than 16, 24 or 32 bits.
     bool SetMode(bool fullScreen, int pixelDepth);
 
-    // Viewport, 45-degree projection (near 1, far 2000) and identity model-view.
+    // Viewport, projection (45 degrees, near 1, far 2000 unless the host set its own) and
+    // identity model-view.
     void Resize(int width, int height) override;
-    // The window procedure's variant on size messages: far plane 100, camera centre updated.
+    // The window procedure's variant on size messages: far plane 100 (the host's far plane once
+    // it set a projection), camera centre updated.
     void ResizeRenderWindow(int width, int height);
+    // The host's projection, kept through resizes and applied at once when GL is ready; raises
+    // unless 0 < fieldOfView < 180 and 0 < nearPlane < farPlane.
+    void SetProjection(float fieldOfViewDegrees, float nearPlane, float farPlane);
+
+    double fieldOfView = 45.0, nearPlane = 1.0, farPlane = 2000.0;
+    bool projectionSet = false;
     void CreateScene() override;
     void Render() override;
 
@@ -57,7 +65,9 @@ class TQGLWinDLLScreen : public TQGLBaseScreen {
     std::string creationError;
 
   private:
-    void ApplyProjection(int width, int height, double farPlane);
+    void ApplyProjection(int width, int height, double farClip);
+    // Only the projection matrix; the model-view matrix is left as it is.
+    void LoadProjection(int width, int height, double farClip);
     void Fail(const char* text);
 
     std::unique_ptr<WindowBackend> backend_;

@@ -146,6 +146,18 @@ QUARN_API void QUARN_CALL qglAddDynamicFaceMaterialIndex(TQGLHandle O, int32_t F
     GuardGLVoid([&] { Object(O).FaceAt(FaceIndex)->MaterialIndex = MaterialIndex; });
 }
 
+QUARN_API int32_t QUARN_CALL qglAddDynamicMeshArrays(TQGLHandle O, int32_t VertexCount,
+                                                     const TQUARNVector* Vertices,
+                                                     const TQUARNVector* Normals,
+                                                     const TQUARNVector* TexCoords,
+                                                     int32_t FaceCount, const int32_t* Faces,
+                                                     const int32_t* FaceMaterials) {
+    return GuardGL<int32_t>(-1, [&] {
+        return Object(O).AddMeshArrays(VertexCount, AsVectors(Vertices), AsVectors(Normals),
+                                       AsVectors(TexCoords), FaceCount, Faces, FaceMaterials);
+    });
+}
+
 QUARN_API TQUARNFaceData* QUARN_CALL qglGetDynamicFaceData(TQGLHandle O) {
     return GuardGL<TQUARNFaceData*>(nullptr, [&] {
         Dynamic& d = Object(O);

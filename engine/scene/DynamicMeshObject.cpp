@@ -261,6 +261,14 @@ void TQGLBaseDynamicMeshObject::DrawSubMeshes(uint32_t ticks) {
     }
 }
 
+int32_t TQGLBaseDynamicMeshObject::DrawnFaceCount() const {
+    if (IsProxy) return ProxySource ? ProxySource->DrawnFaceCount() : 0; // it draws its source
+    int32_t faces = 0;
+    for (const auto& s : SubMeshes())
+        faces += s->FaceCount;
+    return faces;
+}
+
 void TQGLBaseDynamicMeshObject::ClearSubMeshes() {
     if (!OwnsSubMeshes()) return; // a proxy never changes its source's lists
     gl::ScopedDropWithoutContext dropWithoutContext;

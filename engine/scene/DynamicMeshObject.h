@@ -61,6 +61,8 @@ class TQGLBaseDynamicMeshObject : public TQGLBaseMeshObject {
 
     // Compiles Faces into SubMeshes (runs of consecutive faces with one material).
     void BuildSubMeshes();
+    // Faces one draw of the object sends to GL (its compiled faces), for the frame statistics.
+    virtual int32_t DrawnFaceCount() const;
     // SetMaterial per sub-mesh (skipped when already current), then its display list.
     void DrawSubMeshes(uint32_t ticks);
     // Frees the compiled lists so the next draw compiles the faces again.

@@ -20,7 +20,7 @@ Exchange& Buffers() {
     return *e;
 }
 
-int32_t Entry(const std::vector<int32_t>& a, size_t i) {
+int32_t Entry(const FaceIndexArray& a, size_t i) {
     return i < a.size() ? a[i] : -1;
 }
 
@@ -35,7 +35,7 @@ TQUARNFaceData* ExchangeFaceData(const TQGLBaseMeshObject& mesh) {
     const int32_t nf = mesh.Faces.Count();
     TQUARNIntVector* f = e.faces.Resize(nf);
     for (int32_t i = 0; i < nf; ++i) {
-        const std::vector<int32_t>& idx = mesh.Faces.Get(i)->VectorIndices;
+        const FaceIndexArray& idx = mesh.Faces.Get(i)->VectorIndices;
         f[i] = TQUARNIntVector{Entry(idx, 0), Entry(idx, 1), Entry(idx, 2)};
     }
     e.record.FaceCount = nf;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/CountedArray.h"
+#include "common/QuarnMath.h"
 #include "quarn/QuarnExposedTypes.h"
 
 namespace quarn {
@@ -22,5 +23,11 @@ struct FaceLists {
 // The first three vertex, normal and texture-coordinate indices of every face; an index a face
 // does not carry is reported as -1.
 FaceLists ExchangeFaceLists(const TQGLBaseMeshObject& mesh);
+
+// The host's vector records as the engine's vectors (the same three floats).
+static_assert(sizeof(TQUARNVector) == sizeof(Vec3), "vector layouts agree");
+inline const Vec3* AsVectors(const TQUARNVector* v) {
+    return reinterpret_cast<const Vec3*>(v);
+}
 
 } // namespace quarn

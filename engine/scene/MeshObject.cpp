@@ -2,6 +2,7 @@
 
 #include "common/EngineError.h"
 #include "engine/materials/MaterialList.h"
+#include "engine/scene/FacePool.h"
 #include "platform/gl/GL.h"
 #include "platform/window/MessageChannel.h"
 
@@ -84,6 +85,62 @@ int32_t UniqueVectorIndex::FindOrAdd(std::vector<Vec3>& values, const Vec3& v) {
 
 void UniqueVectorIndex::Appended(const std::vector<Vec3>& values) {
     if (valid_ && !slots_.empty()) Insert(values, int32_t(values.size() - 1));
+}
+
+// ---- Face index arrays -----------------------------------------------------------------------
+
+static_assert(sizeof(FaceIndexArray) == 16, "three inline indices and a count");
+
+void FaceIndexArray::Grow() {
+    if (size_ == kInline) { // the inline entries move out to a heap block
+        auto* block = new int32_t[kInline * 2];
+        std::copy(words_, words_ + kInline, block);
+        SetHeap(block, kInline * 2);
+        return;
+    }
+    if (size_ < HeapCapacity()) return;
+    auto* block = new int32_t[size_t(HeapCapacity()) * 2];
+    int32_t* old = HeapData();
+    std::copy(old, old + size_, block);
+    delete[] old;
+    SetHeap(block, HeapCapacity() * 2);
+}
+
+void FaceIndexArray::clear() {
+    if (size_ > kInline) delete[] HeapData();
+    size_ = 0;
+}
+
+// ---- Face storage ----------------------------------------------------------------------------
+
+namespace {
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPooledFaces = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kPooledFaces = false;
+#else
+constexpr bool kPooledFaces = true;
+#endif
+#else
+constexpr bool kPooledFaces = true;
+#endif
+// Pool slots hold exactly a face, rounded up to pointer alignment.
+constexpr size_t kFaceSlot =
+    (sizeof(TQGLFace) + alignof(void*) - 1) / alignof(void*) * alignof(void*);
+} // namespace
+
+void* TQGLBaseFace::operator new(size_t size) {
+    if (!kPooledFaces || size != sizeof(TQGLFace)) return ::operator new(size);
+    return AllocateFaceSlot(kFaceSlot);
+}
+
+void TQGLBaseFace::operator delete(void* p, size_t size) {
+    if (!p) return;
+    if (!kPooledFaces || size != sizeof(TQGLFace))
+        ::operator delete(p);
+    else
+        ReleaseFaceSlot(p);
 }
 
 // ---- Face checks -----------------------------------------------------------------------------
@@ -243,12 +300,17 @@ void TQGLBaseMeshObject::DrawNormalVectors() {
 // ---- Sub-mesh compilation -------------------------------------------------------------------
 
 bool SubMeshCompiler::Run(int32_t material) {
-    if (open_ && material == current_) return false;
+    if (open_ && material == current_) {
+        ++open_sub_->FaceCount;
+        return false;
+    }
     Finish();
     current_ = material;
     auto sub = std::make_unique<TQGLSubMesh>();
     sub->ListId = glGenLists(1);
     sub->MaterialIndex = material;
+    sub->FaceCount = 1;
+    open_sub_ = sub.get();
     glNewList(sub->ListId, GL_COMPILE);
     target_.Add(std::move(sub));
     glBegin(GL_TRIANGLES);

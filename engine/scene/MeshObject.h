@@ -5,7 +5,11 @@
 #include "common/ObjectList.h"
 #include "common/QuarnMath.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,21 +29,121 @@ class TQGLBaseObject {
     float Yaw = 0, Pitch = 0, Roll = 0; // degrees, about Y, X and Z
 };
 
+// Corner indices of one face. Faces are triangles, so up to three entries live inside the array
+// itself (16 bytes in all) and only longer lists reach the heap: a large mesh costs one small
+// allocation per face.
+class FaceIndexArray {
+  public:
+    using value_type = int32_t;
+    using iterator = int32_t*;
+    using const_iterator = const int32_t*;
+
+    FaceIndexArray() = default;
+    FaceIndexArray(std::initializer_list<int32_t> values) { assign(values.begin(), values.end()); }
+    FaceIndexArray(const FaceIndexArray& other) { assign(other.begin(), other.end()); }
+    FaceIndexArray& operator=(const FaceIndexArray& other) {
+        if (this != &other) assign(other.begin(), other.end());
+        return *this;
+    }
+    FaceIndexArray& operator=(std::initializer_list<int32_t> values) {
+        assign(values.begin(), values.end());
+        return *this;
+    }
+    ~FaceIndexArray() { clear(); }
+
+    void push_back(int32_t v) {
+        if (size_ < kInline) {
+            words_[size_++] = v;
+            return;
+        }
+        Grow();
+        HeapData()[size_++] = v;
+    }
+    void clear();
+    void pop_back() {
+        if (size_ == kInline + 1) { // back to the inline entries
+            int32_t* block = HeapData();
+            std::copy(block, block + kInline, words_);
+            delete[] block;
+        }
+        --size_;
+    }
+    void resize(size_t n) {
+        while (size_ > n)
+            pop_back();
+        while (size_ < n)
+            push_back(0);
+    }
+    void reserve(size_t) {} // grows as needed; kept for code written against std::vector
+    template <class It> void assign(It first, It last) {
+        clear();
+        for (; first != last; ++first)
+            push_back(*first);
+    }
+
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    int32_t* data() { return size_ > kInline ? HeapData() : words_; }
+    const int32_t* data() const { return size_ > kInline ? HeapData() : words_; }
+    int32_t& operator[](size_t i) { return data()[i]; }
+    const int32_t& operator[](size_t i) const { return data()[i]; }
+    int32_t* begin() { return data(); }
+    int32_t* end() { return data() + size_; }
+    const int32_t* begin() const { return data(); }
+    const int32_t* end() const { return data() + size_; }
+    int32_t at(size_t i) const {
+        if (i >= size_) throw std::out_of_range("face index array");
+        return data()[i];
+    }
+    int32_t front() const { return data()[0]; }
+    // A copy as a plain vector, for code that wants one.
+    operator std::vector<int32_t>() const { return std::vector<int32_t>(begin(), end()); }
+    int32_t back() const { return data()[size_ - 1]; }
+
+    friend bool operator==(const FaceIndexArray& a, const std::vector<int32_t>& b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+    }
+    friend bool operator==(const FaceIndexArray& a, const FaceIndexArray& b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+    }
+
+  private:
+    static constexpr uint32_t kInline = 3;
+    // Makes room for one more entry once the entries live on the heap or are about to.
+    void Grow();
+
+    // Past three entries the words hold the heap block's address (words 0 and 1) and capacity
+    // (word 2); kept as plain words so the array stays 16 bytes.
+    int32_t* HeapData() const {
+        int32_t* p;
+        std::memcpy(&p, words_, sizeof p);
+        return p;
+    }
+    uint32_t HeapCapacity() const { return uint32_t(words_[2]); }
+    void SetHeap(int32_t* block, uint32_t capacity) {
+        std::memcpy(words_, &block, sizeof block);
+        words_[2] = int32_t(capacity);
+    }
+
+    int32_t words_[kInline] = {};
+    uint32_t size_ = 0;
+};
+
 class TQGLBaseFace {
   public:
-    TQGLBaseFace() { // faces are triangles: one allocation per array instead of three
-        VectorIndices.reserve(3);
-        NormalIndices.reserve(3);
-    }
+    // Faces come from the face pool (one block for thousands of faces) unless the address
+    // sanitiser is watching, which needs each face to be its own allocation.
+    static void* operator new(size_t size);
+    static void operator delete(void* p, size_t size);
 
     void AddVectorIndex(int32_t i) { VectorIndices.push_back(i); }
     void AddNormalIndex(int32_t i) { NormalIndices.push_back(i); }
     void AddTexCoordIndex(int32_t i) { TexCoordIndices.push_back(i); }
 
     // Corner i uses entry i of each array; faces are triangles.
-    std::vector<int32_t> VectorIndices;
-    std::vector<int32_t> NormalIndices;
-    std::vector<int32_t> TexCoordIndices; // may stay empty: no texture coordinates
+    FaceIndexArray VectorIndices;
+    FaceIndexArray NormalIndices;
+    FaceIndexArray TexCoordIndices; // may stay empty: no texture coordinates
     int32_t MaterialIndex = 0;
 };
 
@@ -50,6 +154,7 @@ using TQGLFaceList = ObjectList<TQGLFace>;
 struct TQGLSubMesh {
     uint32_t ListId = 0;
     int32_t MaterialIndex = 0;
+    int32_t FaceCount = 0; // faces compiled into the list, for the frame statistics
 };
 
 using TQGLSubMeshes = ObjectList<TQGLSubMesh>;
@@ -60,13 +165,14 @@ class SubMeshCompiler {
   public:
     explicit SubMeshCompiler(TQGLSubMeshes& target) : target_(target) {}
     // Ends the open run when the material changes and starts a new sub-mesh for it; true when
-    // a new sub-mesh was started.
+    // a new sub-mesh was started. Counts the face into its sub-mesh.
     bool Run(int32_t material);
     // Closes the open run, if any.
     void Finish();
 
   private:
     TQGLSubMeshes& target_;
+    TQGLSubMesh* open_sub_ = nullptr;
     int32_t current_ = -1;
     bool open_ = false;
 };
@@ -122,6 +228,15 @@ class TQGLBaseMeshObject : public TQGLBaseObject {
     void PutVectorAt(const Vec3& v, int32_t index);
     // Vertices, normals or texture coordinates changed in place (mesh transforms).
     void GeometryChanged();
+    // Appends parallel vertex, normal and texture-coordinate arrays (normals or texture
+    // coordinates may be null) and triangles whose three indices address those arrays (0 ..
+    // vertexCount - 1), with one material each (0 when materials is null). Everything is
+    // checked first: a bad count, pointer or index raises and adds nothing. Without normals
+    // every corner gets the shared up normal (0, 1, 0); without texture coordinates the faces
+    // carry none. Returns the index of the first new face.
+    int32_t AddMeshArrays(int32_t vertexCount, const Vec3* vertices, const Vec3* normals,
+                          const Vec3* texCoords, int32_t faceCount, const int32_t* faces,
+                          const int32_t* materials);
 
     // Lines from each corner along its normal, lighting and texturing off (units 0, 1, 3, 4).
     void DrawNormalVectors();

@@ -24,20 +24,52 @@ const OctantRule kOctants[8] = {{true, false, false}, {true, false, true}, {fals
                                 {false, false, true}, {true, true, false}, {true, true, true},
                                 {false, true, false}, {false, true, true}};
 
+// Bit k set in kXLow when octant k+1 tests x with "<=" (and so on); the other octants use ">=".
+constexpr unsigned kXLow = 0x33, kYLow = 0xF0, kZLow = 0xAA;
+
 // Bit k set when v passes octant k+1's test (tests are inclusive, so a point on a centre plane
-// passes several).
-unsigned OctantMask(const Vec3& v, const Vec3& o) {
-    const bool xl = v.x <= o.x, xh = v.x >= o.x, yl = v.y <= o.y, yh = v.y >= o.y;
-    const bool zl = v.z <= o.z, zh = v.z >= o.z;
-    unsigned mask = 0;
-    for (unsigned k = 0; k < 8; ++k) {
-        const OctantRule& r = kOctants[k];
-        if ((r.xLow ? xl : xh) && (r.yLow ? yl : yh) && (r.zLow ? zl : zh)) mask |= 1u << k;
+// passes several; a NaN coordinate passes none).
+inline unsigned OctantMask(const Vec3& v, const Vec3& o) {
+    const unsigned x = (v.x <= o.x ? kXLow : 0u) | (v.x >= o.x ? ~kXLow & 0xFFu : 0u);
+    const unsigned y = (v.y <= o.y ? kYLow : 0u) | (v.y >= o.y ? ~kYLow & 0xFFu : 0u);
+    const unsigned z = (v.z <= o.z ? kZLow : 0u) | (v.z >= o.z ? ~kZLow & 0xFFu : 0u);
+    return x & y & z;
+}
+
+inline void Widen(const Vec3& p, bool& any, Vec3& lo, Vec3& hi) {
+    if (!any) {
+        lo = hi = p;
+        any = true;
+        return;
     }
-    return mask;
+    if (p.x < lo.x) lo.x = p.x;
+    if (p.y < lo.y) lo.y = p.y;
+    if (p.z < lo.z) lo.z = p.z;
+    if (p.x > hi.x) hi.x = p.x;
+    if (p.y > hi.y) hi.y = p.y;
+    if (p.z > hi.z) hi.z = p.z;
 }
 
 } // namespace
+
+OctreeBuildInput::OctreeBuildInput(const TQGLBaseMeshObject& m) : mesh(m) {
+    const size_t nf = size_t(m.Faces.Count());
+    const size_t nv = m.Vertices.size();
+    corners.resize(nf);
+    flags.assign(nf, 0);
+    size_t f = 0;
+    for (const auto& face : m.Faces) {
+        const FaceIndexArray& vi = face->VectorIndices;
+        uint8_t bits = vi.size() > 3 ? kMoreCorners : 0;
+        for (size_t c = 0; c < 3 && c < vi.size(); ++c) {
+            const int32_t i = vi[c];
+            if (i < 0 || size_t(i) >= nv) continue;
+            corners[f][c] = i;
+            bits |= uint8_t(1u << c);
+        }
+        flags[f++] = bits;
+    }
+}
 
 TQGLOctree::~TQGLOctree() {
     DeleteLists();
@@ -52,9 +84,7 @@ void TQGLOctree::DeleteLists() {
 
 void TQGLOctree::CreateNode(float width, const Vec3& center,
                             const std::vector<int32_t>& faceIndices) {
-    OctreeSettings& settings = OctreeBuildSettings();
-    Center = center;
-    Width = width;
+    const OctreeBuildInput input(*Mesh);
     std::vector<int32_t> list;
     if (faceIndices.size() == 1 && faceIndices[0] == -1) {
         list.resize(size_t(Mesh->Faces.Count()));
@@ -62,24 +92,43 @@ void TQGLOctree::CreateNode(float width, const Vec3& center,
             list[i] = int32_t(i);
     } else {
         list = faceIndices;
+        for (int32_t f : list)
+            Mesh->Faces.Get(f); // a face outside the list raises the list error, as drawing would
     }
+    Partition(width, center, std::move(list), input);
+}
+
+void TQGLOctree::Partition(float width, const Vec3& center, std::vector<int32_t>&& list,
+                           const OctreeBuildInput& input) {
+    OctreeSettings& settings = OctreeBuildSettings();
+    Center = center;
+    Width = width;
     const int32_t n = int32_t(list.size());
     if (n > settings.MaxFacesPerNode && settings.CurrentSubdivision < settings.MaxSubdivisions) {
         Subdivided = true;
-        std::vector<int32_t> octants[8];
-        const std::vector<Vec3>& v = Mesh->Vertices;
-        for (int32_t f : list) {
-            const TQGLFace& face = *Mesh->Faces.Get(f);
-            // The first octant any of the first three corners falls in; a face with no usable
-            // corner goes to the first octant.
+        // The first octant any of the first three corners falls in; a face with no usable
+        // corner goes to the first octant. Counted first so each octant list is sized once.
+        const std::vector<Vec3>& v = input.mesh.Vertices;
+        std::vector<uint8_t> chosen(list.size());
+        size_t counts[8] = {};
+        for (size_t i = 0; i < list.size(); ++i) {
+            const size_t f = size_t(list[i]);
+            const std::array<int32_t, 3>& p = input.corners[f];
+            const unsigned usable = input.flags[f];
             unsigned mask = 0;
-            for (size_t c = 0; c < face.VectorIndices.size() && c < 3; ++c) {
-                const int32_t vi = face.VectorIndices[c];
-                if (vi >= 0 && size_t(vi) < v.size()) mask |= OctantMask(v[size_t(vi)], center);
-            }
-            const int chosen = mask ? __builtin_ctz(mask) : 0;
-            octants[chosen].push_back(f);
+            for (unsigned c = 0; c < 3; ++c)
+                if (usable & (1u << c)) mask |= OctantMask(v[size_t(p[c])], center);
+            const unsigned k = mask ? unsigned(__builtin_ctz(mask)) : 0u;
+            chosen[i] = uint8_t(k);
+            ++counts[k];
         }
+        std::vector<int32_t> octants[8];
+        for (int k = 0; k < 8; ++k)
+            octants[k].reserve(counts[k]);
+        for (size_t i = 0; i < list.size(); ++i)
+            octants[chosen[i]].push_back(list[i]);
+        std::vector<int32_t>().swap(list); // the children own the faces from here
+        std::vector<uint8_t>().swap(chosen);
         const float w = width / 4.0f;
         for (int k = 0; k < 8; ++k) {
             if (octants[k].empty()) continue;
@@ -92,7 +141,7 @@ void TQGLOctree::CreateNode(float width, const Vec3& center,
             child->Parent = this;
             child->UseDisplayLists = true;
             ++settings.CurrentSubdivision;
-            child->CreateNode(width / 2.0f, c, octants[k]);
+            child->Partition(width / 2.0f, c, std::move(octants[k]), input);
             --settings.CurrentSubdivision;
             Children[size_t(k)] = std::move(child);
         }
@@ -100,11 +149,30 @@ void TQGLOctree::CreateNode(float width, const Vec3& center,
         // minimum-y offset survives a minimum); no second pass over the faces.
         UnionOfChildBoxes();
     } else {
-        ComputeNodeBox(list);
+        ComputeLeafBox(list, input);
         Subdivided = false;
         FaceCount = n;
         FaceIndices = std::move(list);
     }
+}
+
+void TQGLOctree::ComputeLeafBox(const std::vector<int32_t>& faces, const OctreeBuildInput& input) {
+    const std::vector<Vec3>& v = input.mesh.Vertices;
+    bool any = false;
+    Vec3 lo, hi;
+    for (int32_t f : faces) {
+        const unsigned usable = input.flags[size_t(f)];
+        if (usable & OctreeBuildInput::kMoreCorners) { // rare: every corner counts
+            for (int32_t vi : input.mesh.Faces.Get(f)->VectorIndices)
+                if (vi >= 0 && size_t(vi) < v.size()) Widen(v[size_t(vi)], any, lo, hi);
+            continue;
+        }
+        for (unsigned c = 0; c < 3; ++c)
+            if (usable & (1u << c)) Widen(v[size_t(input.corners[size_t(f)][c])], any, lo, hi);
+    }
+    boxEmpty_ = !any;
+    if (any) lo.y -= 0.1f; // the minimum-y side sits a little lower
+    BoxCorners(lo, hi, Corners);
 }
 
 void TQGLOctree::UnionOfChildBoxes() {
@@ -131,24 +199,9 @@ void TQGLOctree::ComputeNodeBox(const std::vector<int32_t>& faceIndices) {
     const std::vector<Vec3>& v = Mesh->Vertices;
     bool any = false;
     Vec3 lo, hi;
-    for (int32_t f : faceIndices) {
-        const TQGLFace& face = *Mesh->Faces.Get(f);
-        for (int32_t vi : face.VectorIndices) {
-            if (vi < 0 || size_t(vi) >= v.size()) continue;
-            const Vec3& p = v[size_t(vi)];
-            if (!any) {
-                lo = hi = p;
-                any = true;
-                continue;
-            }
-            if (p.x < lo.x) lo.x = p.x;
-            if (p.y < lo.y) lo.y = p.y;
-            if (p.z < lo.z) lo.z = p.z;
-            if (p.x > hi.x) hi.x = p.x;
-            if (p.y > hi.y) hi.y = p.y;
-            if (p.z > hi.z) hi.z = p.z;
-        }
-    }
+    for (int32_t f : faceIndices)
+        for (int32_t vi : Mesh->Faces.Get(f)->VectorIndices)
+            if (vi >= 0 && size_t(vi) < v.size()) Widen(v[size_t(vi)], any, lo, hi);
     boxEmpty_ = !any;
     if (any) lo.y -= 0.1f; // the minimum-y side sits a little lower
     BoxCorners(lo, hi, Corners);
@@ -162,13 +215,10 @@ void TQGLOctree::CollectVisible(std::vector<TQGLOctree*>& visible) {
         if (child) child->CollectVisible(visible);
 }
 
-void TQGLOctree::DrawNode(uint32_t ticks) {
-    if (UseDisplayLists) {
-        if (SubMeshes.Empty()) BuildNodeLists();
-        CallNodeLists(ticks);
-    } else {
-        DrawNodeImmediate(ticks);
-    }
+int32_t TQGLOctree::DrawNode(uint32_t ticks) {
+    if (!UseDisplayLists) return DrawNodeImmediate(ticks);
+    if (SubMeshes.Empty()) BuildNodeLists();
+    return CallNodeLists(ticks);
 }
 
 void TQGLOctree::BuildNodeLists() {
@@ -183,16 +233,20 @@ void TQGLOctree::BuildNodeLists() {
     compiler.Finish(); // static meshes do not track blended materials
 }
 
-void TQGLOctree::CallNodeLists(uint32_t ticks) {
+int32_t TQGLOctree::CallNodeLists(uint32_t ticks) {
+    int32_t faces = 0;
     for (const auto& s : SubMeshes) {
         Mesh->Materials->SetMaterial(s->MaterialIndex, ticks);
         glCallList(s->ListId);
+        faces += s->FaceCount;
     }
+    return faces;
 }
 
-void TQGLOctree::DrawNodeImmediate(uint32_t ticks) {
+int32_t TQGLOctree::DrawNodeImmediate(uint32_t ticks) {
     int current = -1;
     bool open = false;
+    int32_t faces = 0;
     for (int32_t i = 0; i < FaceCount; ++i) {
         const int32_t f = FaceIndices[size_t(i)];
         if (!Mesh->FaceDrawable(f)) continue;
@@ -205,8 +259,10 @@ void TQGLOctree::DrawNodeImmediate(uint32_t ticks) {
             open = true;
         }
         Mesh->EmitCorners(face, current);
+        ++faces;
     }
     if (open) glEnd();
+    return faces;
 }
 
 void TQGLOctree::DrawNodeBoxes() {

@@ -18,6 +18,8 @@ class TQGLCube : public TQGLBaseDynamicMeshObject {
     // (left empty when the material's first stage is a bump-map stage). A blended material
     // marks the cube, so the scene draws it in the sorted pass.
     void BuildGeometry() override;
+    // The twelve faces of its own list (a bump-mapped cube's stage draws the same box).
+    int32_t DrawnFaceCount() const override { return Faces.Count(); }
 
     float SizeX = 1, SizeY = 1, SizeZ = 1;
     uint32_t ListId = 0;

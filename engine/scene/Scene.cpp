@@ -128,6 +128,7 @@ void TQGLBaseScene::RenderDynamicObjects(uint32_t ticks) {
         }
         if (d->Prepare(ticks)) {
             d->EnsureCompiled();
+            statistics.CountDynamic(*d);
             if (d->HasBlendedMaterial) {
                 d->ComputeCameraDistance(billboardCamPos);
                 blended_.push_back(d.get());
@@ -170,6 +171,7 @@ void TQGLBaseScene::RenderStaticObjects(uint32_t ticks, bool unlit) {
         glPushMatrix();
         if (unlit) glDisable(GL_LIGHTING);
         m->RenderStatic(ticks);
+        statistics.CountStatic(*m);
         glPopMatrix();
     }
 }
@@ -205,6 +207,7 @@ void TQGLBaseScene::Render() {
     if (beforeRender) beforeRender();
     // 6. Per-frame counters and the material cache.
     drawnFaces = 0;
+    statistics = TQGLFrameStatistics{};
     materials.ResetMaterial();
     // 7. Environment: sky preparation and render.
     glPushMatrix();

@@ -13,6 +13,7 @@
 #include "engine/materials/States.h"
 #include "engine/scene/DynamicMeshObject.h"
 #include "engine/scene/Frustum.h"
+#include "engine/scene/SceneStatistics.h"
 #include "engine/scene/StaticMeshObject.h"
 
 #include <cstdint>
@@ -82,7 +83,8 @@ class TQGLBaseScene {
     ScreenResize screenResize = nullptr;
     bool showOcclusionNodes = false;
     bool drawNormals = false;
-    int32_t drawnFaces = 0; // per-frame face counter
+    int32_t drawnFaces = 0;         // per-frame face counter
+    TQGLFrameStatistics statistics; // of the last frame's main view (not the scene map)
     TQGLEnvironment environment;
     TQGLHudObjects hudObjects;
     TQGLParticleSystems particleSystems;

@@ -127,6 +127,18 @@ QUARN_API void QUARN_CALL qglAddStaticFaceMaterialIndex(TQGLHandle Object, int32
     GuardGLVoid([&] { Mesh(Object).FaceAt(FaceIndex)->MaterialIndex = MaterialIndex; });
 }
 
+QUARN_API int32_t QUARN_CALL qglAddStaticMeshArrays(TQGLHandle Object, int32_t VertexCount,
+                                                    const TQUARNVector* Vertices,
+                                                    const TQUARNVector* Normals,
+                                                    const TQUARNVector* TexCoords,
+                                                    int32_t FaceCount, const int32_t* Faces,
+                                                    const int32_t* FaceMaterials) {
+    return GuardGL<int32_t>(-1, [&] {
+        return Mesh(Object).AddMeshArrays(VertexCount, AsVectors(Vertices), AsVectors(Normals),
+                                          AsVectors(TexCoords), FaceCount, Faces, FaceMaterials);
+    });
+}
+
 QUARN_API TQUARNFaceData* QUARN_CALL qglGetStaticFaceData(TQGLHandle Object) {
     return GuardGL<TQUARNFaceData*>(nullptr, [&] { return ExchangeFaceData(Mesh(Object)); });
 }

@@ -45,9 +45,11 @@ void TQGLStaticMeshObject::BuildOctree() {
     Vec3 sum{};
     float largest = 0;
     for (const Vec3& v : Vertices) {
-        sum = VectorAdd(sum, v);
-        largest = std::fmax(largest,
-                            std::fmax(std::fabs(v.x), std::fmax(std::fabs(v.y), std::fabs(v.z))));
+        sum.x += v.x;
+        sum.y += v.y;
+        sum.z += v.z;
+        for (float a : {std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)})
+            if (a > largest) largest = a; // a NaN coordinate never wins
     }
     const Vec3 center = Vertices.empty() ? Vec3{} : VectorScale(sum, 1.0f / float(Vertices.size()));
     OctreeSettings& settings = OctreeBuildSettings();
@@ -71,13 +73,19 @@ void TQGLStaticMeshObject::SetUseDisplayLists(bool flag) {
 }
 
 void TQGLStaticMeshObject::RenderStatic(uint32_t ticks) {
+    FacesDrawn = NodesVisited = 0;
     if (!Visible) return;
     if (Wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     glColor3f(1, 1, 1);
     VisibleNodes.clear(); // keeps its storage: no allocation per frame once warmed up
     Octree->CollectVisible(VisibleNodes);
-    for (TQGLOctree* node : VisibleNodes)
-        node->DrawNode(ticks);
+    NodesVisited = 1; // the root; below it, every child of a node in view is tested
+    for (TQGLOctree* node : VisibleNodes) {
+        FacesDrawn += node->DrawNode(ticks);
+        if (node->Subdivided)
+            for (const auto& child : node->Children)
+                NodesVisited += child != nullptr;
+    }
     if (Wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     if (ShowOcclusionNodes) Octree->DrawNodeBoxes();
     if (DrawNormals) DrawNormalVectors();

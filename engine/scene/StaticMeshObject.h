@@ -44,6 +44,9 @@ class TQGLStaticMeshObject : public TQGLBaseMeshObject {
     std::vector<TQGLOctree*> ParticleNodes;
     std::vector<TQGLOctree*> VisibleNodes;
     LiveHandle liveHandle{this, kStaticObjectHandle};
+    // What the last RenderStatic did: faces sent to GL, and octree nodes whose box the culling
+    // walk tested (in view or not).
+    int32_t FacesDrawn = 0, NodesVisited = 0;
 
   private:
     std::vector<uint8_t> drawable_; // per face, from the last build

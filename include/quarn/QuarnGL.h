@@ -197,6 +197,21 @@ QUARN_API void QUARN_CALL qglAddStaticFaceTexCoordIndex(TQGLHandle Object, int32
 /* Replaces the face's material (an index into the material list). */
 QUARN_API void QUARN_CALL qglAddStaticFaceMaterialIndex(TQGLHandle Object, int32_t FaceIndex,
                                                         int32_t MaterialIndex);
+/* Bulk version of the calls above (beyond the face-by-face family): appends VertexCount
+ * vertices with their normals and texture coordinates (parallel arrays; Normals NULL gives every
+ * corner the shared normal (0, 1, 0), TexCoords NULL gives faces without texture coordinates)
+ * and FaceCount triangles of three int32 each. A face's indices address the arrays of this call
+ * (0 .. VertexCount - 1) and serve as its vertex, normal and texture-coordinate indices alike;
+ * FaceMaterials is NULL (material 0) or one material index per face. Everything is checked
+ * first: a negative count, a missing array, an index outside the arrays or a negative material
+ * fails the whole call with an error, adds nothing and returns -1. Returns the index of the
+ * first new face (the face count when FaceCount is 0). The arrays are copied. */
+QUARN_API int32_t QUARN_CALL qglAddStaticMeshArrays(TQGLHandle Object, int32_t VertexCount,
+                                                    const TQUARNVector* Vertices,
+                                                    const TQUARNVector* Normals,
+                                                    const TQUARNVector* TexCoords,
+                                                    int32_t FaceCount, const int32_t* Faces,
+                                                    const int32_t* FaceMaterials);
 /* A copy of the vertices and the first three vertex indices of each face, in a library record
  * that the next call of this or qglGetDynamicFaceData overwrites. */
 QUARN_API TQUARNFaceData* QUARN_CALL qglGetStaticFaceData(TQGLHandle Object);
@@ -274,6 +289,13 @@ QUARN_API void QUARN_CALL qglAddDynamicFaceNormalIndex(TQGLHandle Object, int32_
 QUARN_API void QUARN_CALL qglAddDynamicFaceTexCoordIndex(TQGLHandle Object, int32_t FaceIndex,
                                                          int32_t Index);
 /* Replaces the face's material (an index into the material list). */
+/* Bulk version, as qglAddStaticMeshArrays; compiled on the object's first draw like its faces. */
+QUARN_API int32_t QUARN_CALL qglAddDynamicMeshArrays(TQGLHandle Object, int32_t VertexCount,
+                                                     const TQUARNVector* Vertices,
+                                                     const TQUARNVector* Normals,
+                                                     const TQUARNVector* TexCoords,
+                                                     int32_t FaceCount, const int32_t* Faces,
+                                                     const int32_t* FaceMaterials);
 QUARN_API void QUARN_CALL qglAddDynamicFaceMaterialIndex(TQGLHandle Object, int32_t FaceIndex,
                                                          int32_t MaterialIndex);
 /* As qglGetStaticFaceData, sharing its record; a proxy reports its source's vertices. */
@@ -672,6 +694,19 @@ QUARN_API TQGLHandle QUARN_CALL qglImportDynamic3DS(const char* FileName);
 QUARN_API TQUARNPointerArray QUARN_CALL qglGetImportedMaterials(void);
 
 /* ---- Frame statistics and projection ----------------------------------------------- */
+
+/* Figures of the last rendered frame's main view (the scene-map pass is not counted), as the
+ * draw paths count them: triangles sent to GL by static meshes and dynamic objects, octree
+ * nodes whose box the culling walk tested, and objects drawn (static meshes with a node in view,
+ * visible dynamic objects that passed their frustum test). Zeros before the first frame; NULL
+ * pointers are skipped. */
+QUARN_API void QUARN_CALL qglGetSceneStatistics(int32_t* TrianglesDrawn, int32_t* NodesVisited,
+                                                int32_t* ObjectsDrawn);
+/* The perspective projection: vertical field of view in degrees, near and far clip distances.
+ * Until this is called it is 45 degrees, near 1, far 2000 (far 100 after the user resized the
+ * window). Kept through resizes; the drawing and culling of the next frame use it. Fails with
+ * an error, changing nothing, unless 0 < FieldOfViewDegrees < 180 and 0 < Near < Far. */
+QUARN_API void QUARN_CALL qglSetCameraProjection(float FieldOfViewDegrees, float Near, float Far);
 
 #ifdef __cplusplus
 }
