@@ -104,10 +104,9 @@ Import3DSResult Load3DSIntoScene(const TFile3DS& file, Import3DSKind kind,
         for (size_t i = 0; i + 2 < group.indices.size(); i += 3) {
             auto face = std::make_unique<TQGLFace>();
             const int32_t* corner = &group.indices[i];
-            const std::initializer_list<int32_t> indices = {corner[0], corner[1], corner[2]};
-            face->VectorIndices.assign(indices); // one allocation per list
-            face->NormalIndices.assign(indices);
-            face->TexCoordIndices.assign(indices);
+            face->VectorIndices.assign(corner, corner + 3); // held inside the face
+            face->NormalIndices.assign(corner, corner + 3);
+            face->TexCoordIndices.assign(corner, corner + 3);
             face->MaterialIndex = group.material;
             object->Faces.Add(std::move(face));
         }
