@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer + UndefinedBehaviorSanitizer (with the leak check) in
 # its own build folder and runs the whole ctest suite there. Any sanitizer finding fails the
-# test that produced it. Only the Mesa driver's and the desktop bus library's own allocations
-# are suppressed (tests/sanitizers/lsan.supp), never the engine's.
+# test that produced it. Only the Mesa driver's, fontconfig's and the desktop bus library's own
+# allocations are suppressed (tests/sanitizers/lsan.supp), never the engine's.
 #   QUARN_SANITIZE_BUILD_DIR build folder (default build-sanitize)
 # Further arguments go to ctest (e.g. -R Robustness).
 set -euo pipefail
