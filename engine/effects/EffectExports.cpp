@@ -7,20 +7,12 @@ using namespace quarn;
 
 namespace {
 
-// The scene's member behind a handle; a handle of anything else is refused.
-template <class List> auto& Member(const List& list, TQGLHandle h, const char* what) {
-    for (const auto& item : list)
-        if (static_cast<void*>(item.get()) == h) return *item;
-    throw EngineError(Format("Not a %s of this scene (handle %p)", what, h));
-}
-
 TQGLSmoke& Smoke(TQGLHandle h) {
-    auto& system = Member(RequireScene().particleSystems, h, "smoke particle system");
-    return static_cast<TQGLSmoke&>(system);
+    return RequireLive<TQGLSmoke>(h);
 }
 
 TQGLBaseHUD& HudObject(TQGLHandle h) {
-    return Member(RequireScene().hudObjects, h, "HUD object");
+    return RequireLive<TQGLBaseHUD>(h);
 }
 
 } // namespace
@@ -55,7 +47,7 @@ QUARN_API TQGLHandle QUARN_CALL qglAddDynamicSmokeParticleSystem(
         smoke->materialIndex = scene.materials.Count() - 1;
         if (scene.staticObjects.Count() > 0 && scene.staticObjects.Get(0)->Octree)
             scene.staticObjects.Get(0)->PlaceParticleSystem(smoke, smoke->boxCorners, true);
-        return static_cast<TQGLParticleSystem*>(smoke);
+        return static_cast<void*>(smoke); // the address the system registered
     });
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/ObjectList.h"
+#include "engine/frame/GLHandles.h"
 #include "engine/scene/MeshObject.h"
 
 #include <cstdint>
@@ -25,6 +26,7 @@ class TQGLBaseHUD : public TQGLBaseObject {
     int32_t screenWidth = 0, screenHeight = 0;
     TQGLMaterialList* materials = nullptr; // not owned
     int32_t materialIndex = -1;
+    LiveHandle liveHandle{this, kHudObjectHandle};
 };
 
 class TQGLHudObjects : public ObjectList<TQGLBaseHUD> {

@@ -4,6 +4,7 @@
 
 #include "common/ObjectList.h"
 #include "common/QuarnMath.h"
+#include "engine/frame/GLHandles.h"
 #include "platform/gl/GL.h"
 
 #include <cstdint>
@@ -81,6 +82,7 @@ class TQGLSmoke : public TQGLParticleSystem {
     int32_t spread = 0; // degrees
     float growthDivisor = 1;
     Vec3 drift;
+    LiveHandle liveHandle{this, kParticleSystemHandle}; // the handle the host gets
 
   private:
     // One of -spread, -spread + 2, ..., spread - 2 degrees; 0 when spread <= 0.

@@ -12,6 +12,8 @@ class TQGLBaseDynamicMeshObject;
 class TQGLMaterial;
 class TQGLBaseShader;
 class TQGLBaseTexture;
+class TQGLBaseHUD;
+class TQGLSmoke;
 
 enum : HandleKinds {
     kStaticObjectHandle = 1u << 0,
@@ -42,6 +44,14 @@ template <> struct HandleTraits<TQGLBaseShader> {
 template <> struct HandleTraits<TQGLBaseTexture> {
     static constexpr HandleKinds kind = kTextureHandle;
     static constexpr const char* name = "texture";
+};
+template <> struct HandleTraits<TQGLBaseHUD> {
+    static constexpr HandleKinds kind = kHudObjectHandle;
+    static constexpr const char* name = "HUD object";
+};
+template <> struct HandleTraits<TQGLSmoke> {
+    static constexpr HandleKinds kind = kParticleSystemHandle;
+    static constexpr const char* name = "smoke particle system";
 };
 
 } // namespace quarn

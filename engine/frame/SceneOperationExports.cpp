@@ -13,21 +13,16 @@ void SwapWindowBuffers() {
     if (WindowBackend* b = RequireScreen().backend()) b->SwapBuffers();
 }
 
-// A static or dynamic object of the scene behind a handle.
+// A static or dynamic object behind a handle: either kind passes.
 TQGLBaseObject& SceneObject(TQGLHandle h) {
-    TQGLScene& scene = RequireScene();
-    for (const auto& m : scene.staticObjects)
-        if (static_cast<void*>(m.get()) == h) return *m;
-    for (const auto& d : scene.dynamicObjects)
-        if (static_cast<void*>(d.get()) == h) return *d;
-    throw EngineError(Format("Not a static or dynamic object of this scene (handle %p)", h));
+    const HandleRegistry& registry = HandleRegistry::Instance();
+    if (registry.IsLive(h, kStaticObjectHandle)) return RequireLive<TQGLStaticMeshObject>(h);
+    if (registry.IsLive(h, kDynamicObjectHandle)) return RequireLive<TQGLBaseDynamicMeshObject>(h);
+    ThrowDeadHandle("static or dynamic object");
 }
 
 TQGLBaseDynamicMeshObject& DynamicObject(TQGLHandle h) {
-    TQGLScene& scene = RequireScene();
-    for (const auto& d : scene.dynamicObjects)
-        if (static_cast<void*>(d.get()) == h) return *d;
-    throw EngineError(Format("Not a dynamic object of this scene (handle %p)", h));
+    return RequireLive<TQGLBaseDynamicMeshObject>(h);
 }
 
 } // namespace
@@ -154,10 +149,10 @@ QUARN_API void QUARN_CALL qglSetSceneMapTextureDimentions(int32_t Size) {
 QUARN_API void QUARN_CALL qglSetSceneMapMaterial(TQGLHandle Material) {
     GuardGLVoid([&] {
         TQGLScene& scene = RequireScene();
-        auto* material = static_cast<TQGLMaterial*>(Material);
-        if (material && scene.materials.IndexOf(material) < 0)
+        TQGLMaterial& material = RequireLive<TQGLMaterial>(Material);
+        if (scene.materials.IndexOf(&material) < 0)
             throw EngineError("The map material is not in the scene's material list");
-        scene.mapMaterial = material;
+        scene.mapMaterial = &material;
     });
 }
 
@@ -170,9 +165,7 @@ QUARN_API void QUARN_CALL qglAddSceneMapTrackedObject(TQGLHandle Object, uint8_t
 }
 
 QUARN_API void QUARN_CALL qglDeleteSceneMapTrackedObject(TQGLHandle Object) {
-    GuardGLVoid([&] {
-        RequireScene().DeleteMapTrackedObject(static_cast<TQGLBaseDynamicMeshObject*>(Object));
-    });
+    GuardGLVoid([&] { RequireScene().DeleteMapTrackedObject(&DynamicObject(Object)); });
 }
 
 } // extern "C"

@@ -11,8 +11,11 @@
  * hand out), of the wrong kind (a material passed as a dynamic object) or stale (its object was
  * freed, or the host deleted it: a deleted object is still drawn in that frame, but its handle
  * is refused from the delete on, so a second delete is refused too) fails with
- * "<export>: not a live <kind> handle" and the neutral value; it is never dereferenced. A new
- * qglCreateSceneWindow frees the previous scene, so every handle of it becomes stale.
+ * "<export>: not a live <kind> handle" and the neutral value; it is never dereferenced. The
+ * material of qglLoadDynamicPredefined and qglAddDynamicHUDObject is the one exception: NULL or
+ * a material not in the scene's list is allowed there (see each), and it is only compared with
+ * the list's addresses. A new qglCreateSceneWindow frees the previous scene, so every handle of
+ * it becomes stale.
  * qglCreateSceneWindow called while its loop runs (from any callback) is refused. */
 #ifndef QUARN_GL_H
 #define QUARN_GL_H
@@ -664,6 +667,7 @@ QUARN_API void QUARN_CALL qglDeleteSceneSelected(void);
 QUARN_API void QUARN_CALL qglSetSceneMapRenderFlag(uint8_t Flag);
 /* The map viewport's side in pixels (128 by default). */
 QUARN_API void QUARN_CALL qglSetSceneMapTextureDimentions(int32_t Size);
+/* A material of the scene's list (NULL is refused; qglSetSceneMapRenderFlag(0) stops the map). */
 QUARN_API void QUARN_CALL qglSetSceneMapMaterial(TQGLHandle Material);
 /* The map camera's eye, looking at the origin ((1, 1000, 1) by default). */
 QUARN_API void QUARN_CALL qglSetSceneMapEyePos(float X, float Y, float Z);

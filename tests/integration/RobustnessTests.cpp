@@ -327,6 +327,12 @@ struct HandleProbe {
               qglAddDynamicProxyObject(h, 0) == nullptr);
         qglSetDynamicMatrix(h, v, 1);
         Check(kindOfCall, "qglSetDynamicMatrix", "dynamic object", true);
+        Check(kindOfCall, "qglAddDynamicMeshArrays", "dynamic object",
+              qglAddDynamicMeshArrays(h, 0, nullptr, nullptr, nullptr, 0, nullptr, nullptr) == -1);
+        qglAddSceneMapTrackedObject(h, 1);
+        Check(kindOfCall, "qglAddSceneMapTrackedObject", "dynamic object", true);
+        qglDeleteSceneMapTrackedObject(h);
+        Check(kindOfCall, "qglDeleteSceneMapTrackedObject", "dynamic object", true);
         qglDeleteDynamicObject(h);
         Check(kindOfCall, "qglDeleteDynamicObject", "dynamic object", true);
     }
@@ -335,6 +341,8 @@ struct HandleProbe {
               qglAddStaticMeshVector(h, 0, 0, 0) == -1);
         Check(kindOfCall, "qglGetStaticFaceData", "static object",
               qglGetStaticFaceData(h) == nullptr);
+        Check(kindOfCall, "qglAddStaticMeshArrays", "static object",
+              qglAddStaticMeshArrays(h, 0, nullptr, nullptr, nullptr, 0, nullptr, nullptr) == -1);
         qglBuildStaticOctree(h);
         Check(kindOfCall, "qglBuildStaticOctree", "static object", true);
         qglDeleteStaticObject(h);
@@ -351,11 +359,39 @@ struct HandleProbe {
               qglGetMaterialShaderCount(h) == 0);
         Check(kindOfCall, "qglAddMaterialRenderTargetShader", "material",
               qglAddMaterialRenderTargetShader(h, 64) == nullptr);
+        qglAddMaterialSphereShader(h, "", 0, 0x2100 /* GL_MODULATE */);
+        Check(kindOfCall, "qglAddMaterialSphereShader", "material", true);
+        qglSetMaterialGLSLShaderVal3f(h, "tint", 1, 2, 3);
+        Check(kindOfCall, "qglSetMaterialGLSLShaderVal3f", "material", true);
+        const float m[16] = {};
+        qglSetMaterialGLSLShaderValMat4f(h, "model", m);
+        Check(kindOfCall, "qglSetMaterialGLSLShaderValMat4f", "material", true);
+        qglSetSceneMapMaterial(h);
+        Check(kindOfCall, "qglSetSceneMapMaterial", "material", true);
+    }
+    void EffectCalls(const char* kindOfCall, TQGLHandle h) {
+        qglSetDynamicSmokeParticleSystemAbsPosition(h, 1, 2, 3);
+        Check(kindOfCall, "qglSetDynamicSmokeParticleSystemAbsPosition", "smoke particle system",
+              true);
+        qglSetDynamicSmokeParticleSystemEnabledFlag(h, 0);
+        Check(kindOfCall, "qglSetDynamicSmokeParticleSystemEnabledFlag", "smoke particle system",
+              true);
+        qglSetDynamicHudObjectWidth(h, 5);
+        Check(kindOfCall, "qglSetDynamicHudObjectWidth", "HUD object", true);
+        qglSetDynamicHUDObjectVisibleFlag(h, 0);
+        Check(kindOfCall, "qglSetDynamicHUDObjectVisibleFlag", "HUD object", true);
+    }
+    // Static and dynamic objects are both welcome here.
+    void SelectionCalls(const char* kindOfCall, TQGLHandle h) {
+        qglAddSceneSelected(h);
+        Check(kindOfCall, "qglAddSceneSelected", "static or dynamic object", true);
     }
     void AllCalls(const char* kindOfCall, TQGLHandle h) {
         DynamicCalls(kindOfCall, h);
         StaticCalls(kindOfCall, h);
         MaterialCalls(kindOfCall, h);
+        EffectCalls(kindOfCall, h);
+        SelectionCalls(kindOfCall, h);
     }
 };
 
@@ -377,11 +413,13 @@ TEST_F(Robustness, StaleForeignAndWrongKindHandlesAreRefused) {
 
         g_probe.AllCalls("null", nullptr);
         int local = 0;
-        int* freed = new int(1);
-        delete freed; // never touched: the registry only compares addresses
-        for (TQGLHandle foreign : {static_cast<TQGLHandle>(&local), static_cast<TQGLHandle>(freed),
-                                   reinterpret_cast<TQGLHandle>(uintptr_t(1)),
-                                   reinterpret_cast<TQGLHandle>(~uintptr_t(0))})
+        int* block = new int(1);
+        const volatile uintptr_t freed = reinterpret_cast<uintptr_t>(block); // no use to track
+        delete block; // its address is never touched: the registry only compares addresses
+        for (TQGLHandle foreign :
+             {static_cast<TQGLHandle>(&local), reinterpret_cast<TQGLHandle>(freed),
+              reinterpret_cast<TQGLHandle>(uintptr_t(1)),
+              reinterpret_cast<TQGLHandle>(~uintptr_t(0))})
             g_probe.AllCalls("foreign", foreign);
         // Each live handle passed as every other kind, and the stage as all of them.
         g_probe.StaticCalls("wrong kind", cube);
@@ -427,6 +465,112 @@ TEST_F(Robustness, StaleForeignAndWrongKindHandlesAreRefused) {
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(g_probe.wrong.empty()) << ::testing::PrintToString(g_probe.wrong);
     EXPECT_EQ(g_probe.refused, g_probe.tried);
+    for (const auto& [kind, count] : g_probe.tried)
+        std::printf("hostile %s handle calls: %d tried, %d refused\n", kind.c_str(), count,
+                    g_probe.refused[kind]);
+}
+
+namespace {
+TQGLHandle g_firstWindowHud, g_firstWindowSmoke;
+} // namespace
+
+// The effect handles (HUD objects, smoke systems) and the object handles the selection and the
+// scene map take, probed the same way: nothing hostile gets through, and live handles keep working.
+TEST_F(Robustness, EffectSelectionAndSceneMapHandlesAreChecked) {
+    g_probe = HandleProbe{};
+    static TQGLHandle cube;
+    g_init = [] {
+        TQGLHandle mesh = AddRedTriangle();
+        TQGLHandle material = qglAddMaterial("hud");
+        TQGLHandle stage = qglAddMaterialRenderTargetShader(material, 32);
+        cube = qglLoadDynamicPredefined(1, material, 0, 0, 0, 0, 0, 0, 1, 1, 1);
+        TQGLHandle hud = qglAddDynamicHUDObject(10, 10, 5, 5, 64, 64, material);
+        TQGLHandle smoke = qglAddDynamicSmokeParticleSystem(0, 0, 0, 1, 1, 1, 1, 0, 0, 0, 10, 100,
+                                                            60, 20, 0, 0, 1, "");
+        ASSERT_NE(hud, nullptr);
+        ASSERT_NE(smoke, nullptr);
+        ASSERT_EQ(qglGetLastError(), nullptr);
+        g_firstWindowHud = hud, g_firstWindowSmoke = smoke;
+
+        g_probe.EffectCalls("null", nullptr);
+        g_probe.SelectionCalls("null", nullptr);
+        g_probe.DynamicCalls("null", nullptr); // the scene-map calls among them
+        int local = 0;
+        g_probe.EffectCalls("foreign", &local);
+        g_probe.SelectionCalls("foreign", &local);
+        g_probe.DynamicCalls("foreign", &local);
+        // Each of the HUD object and the smoke system as every other kind, and the rest as them.
+        g_probe.AllCalls("wrong kind", stage);
+        for (TQGLHandle other : {mesh, cube, material, stage, smoke}) {
+            qglSetDynamicHudObjectWidth(other, 5);
+            g_probe.Check("wrong kind", "qglSetDynamicHudObjectWidth", "HUD object", true);
+        }
+        for (TQGLHandle other : {mesh, cube, material, stage, hud}) {
+            qglSetDynamicSmokeParticleSystemEnabledFlag(other, 0);
+            g_probe.Check("wrong kind", "qglSetDynamicSmokeParticleSystemEnabledFlag",
+                          "smoke particle system", true);
+        }
+        for (TQGLHandle other : {hud, smoke}) {
+            g_probe.DynamicCalls("wrong kind", other);
+            g_probe.StaticCalls("wrong kind", other);
+            g_probe.MaterialCalls("wrong kind", other);
+            g_probe.SelectionCalls("wrong kind", other);
+        }
+        g_probe.SelectionCalls("wrong kind", material);
+        qglAddSceneMapTrackedObject(mesh, 0); // a static object is not tracked
+        g_probe.Check("wrong kind", "qglAddSceneMapTrackedObject", "dynamic object", true);
+        qglSetSceneMapMaterial(cube);
+        g_probe.Check("wrong kind", "qglSetSceneMapMaterial", "material", true);
+
+        // Nothing was selected by all that: moving the selection leaves the cube where it is.
+        qglMoveSceneSelectedX(5);
+        float p[3] = {9, 9, 9};
+        qglGetDynamicPosition(cube, p);
+        EXPECT_EQ(p[0], 0);
+        // The live handles still work.
+        qglSetDynamicHudObjectWidth(hud, 20);
+        qglSetDynamicHUDObjectVisibleFlag(hud, 1);
+        qglSetDynamicSmokeParticleSystemAbsPosition(smoke, 0, 1, 0);
+        qglSetDynamicSmokeParticleSystemEnabledFlag(smoke, 1);
+        qglAddSceneSelected(mesh);
+        qglAddSceneSelected(cube);
+        qglClearSceneSelected();
+        qglSetSceneMapMaterial(material);
+        qglAddSceneMapTrackedObject(cube, 1);
+        qglDeleteSceneMapTrackedObject(cube);
+        EXPECT_EQ(qglGetLastError(), nullptr);
+    };
+    static TQGLHandle deletedCube, deletedMesh;
+    g_before = [](int frame) {
+        if (frame == 1) {
+            // Deleted but not yet freed: the selection and the scene map refuse them at once.
+            deletedCube = qglLoadDynamicPredefined(1, nullptr, 0, 0, 0, 0, 0, 0, 1, 1, 1);
+            deletedMesh = AddRedTriangle();
+            qglDeleteDynamicObject(deletedCube);
+            qglDeleteStaticObject(deletedMesh);
+            ASSERT_EQ(qglGetLastError(), nullptr);
+        }
+        if (frame <= 2) { // frame 2: freed by now
+            g_probe.SelectionCalls("stale", deletedCube);
+            g_probe.SelectionCalls("stale", deletedMesh);
+            g_probe.DynamicCalls("stale", deletedCube);
+        }
+    };
+    g_stopAfter = 3;
+    EXPECT_EQ(Run(), 0);
+    // A new window, a new scene: the first window's HUD object and smoke system are gone.
+    g_init = [] {
+        g_probe.EffectCalls("stale", g_firstWindowHud);
+        g_probe.EffectCalls("stale", g_firstWindowSmoke);
+        g_probe.SelectionCalls("stale", cube);
+    };
+    g_before = nullptr;
+    g_frames = 0;
+    g_stopAfter = 1;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_TRUE(g_probe.wrong.empty()) << ::testing::PrintToString(g_probe.wrong);
+    EXPECT_EQ(g_probe.refused, g_probe.tried);
+    EXPECT_EQ(g_probe.tried.size(), 4u); // null, foreign, wrong kind and stale
     for (const auto& [kind, count] : g_probe.tried)
         std::printf("hostile %s handle calls: %d tried, %d refused\n", kind.c_str(), count,
                     g_probe.refused[kind]);
