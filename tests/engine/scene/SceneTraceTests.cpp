@@ -29,19 +29,20 @@ TEST_F(SceneTrace, AnEmptyFrameClearsAppliesTheCameraCallsTheHostAndFlushes) {
     scene.afterRender = [] { gl::GLRecorder::Record("host:after", {}); };
     GLRecorder::Clear();
     scene.Render();
-    EXPECT_EQ(GLRecorder::Names(),
-              (std::vector<std::string>{"glClear", "glLoadIdentity", "gluLookAt", "glGetFloatv",
-                                        "glGetFloatv", "host:before", "glPushMatrix",
-                                        "glTranslatef", "glPopMatrix", // sky box at the camera
-                                        "glPushMatrix", "glTranslatef",
-                                        "glPopMatrix", // bump light: moved to, hidden
-                                        "glGetFloatv", // camera for billboards
-                                        "glDepthMask", "glDepthMask", // particle systems
-                                        "glPushMatrix", "glPopMatrix", // lens flare
-                                        "glPushMatrix", "glPopMatrix", // HUD
-                                        "host:after", "glPushAttrib", "glDisable",
-                                        "glPopAttrib", // text pass
-                                        "glFlush"}));
+    EXPECT_EQ(
+        GLRecorder::Names(),
+        (std::vector<std::string>{"glClear",      "glLoadIdentity", "gluLookAt",    "glGetFloatv",
+                                  "glGetFloatv",  "host:before",    "glPushMatrix", "glTranslatef",
+                                  "glPopMatrix", // sky box at the camera
+                                  "glPushMatrix", "glTranslatef",
+                                  "glPopMatrix",                 // bump light: moved to, hidden
+                                  "glGetFloatv",                 // camera for billboards
+                                  "glDepthMask",  "glDepthMask", // particle systems
+                                  "glPushMatrix", "glPopMatrix", // lens flare
+                                  "glPushMatrix", "glPopMatrix", // HUD
+                                  "host:after",   "glPushAttrib",   "glDisable",
+                                  "glPopAttrib", // text pass
+                                  "glFlush"}));
     EXPECT_EQ(GLRecorder::Calls()[0].ToString(), "glClear(16640)"); // colour | depth
     EXPECT_EQ(GLRecorder::Calls()[2].ToString(), "gluLookAt(0, 0, 0, -1, 0, 0, 0, 1, 0)");
     EXPECT_EQ(GLRecorder::Calls()[3].args[0], GL_PROJECTION_MATRIX);
