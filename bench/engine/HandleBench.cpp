@@ -5,32 +5,12 @@
 #include "engine/scene/DynamicMeshObject.h"
 #include "platform/window/MessageChannel.h"
 
+#include "AllocationCounter.h"
+
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <memory>
-#include <new>
 #include <vector>
-
-// The counting operator new below pairs with free; GCC cannot see that they match.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-namespace {
-std::atomic<long> g_allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -67,10 +47,10 @@ BENCHMARK(BM_UncheckedHandleCall)->Arg(16)->Arg(100000);
 void BM_CheckedHandleCall(benchmark::State& state) {
     Objects objects(int(state.range(0)));
     void* h = objects.Handle();
-    const long before = g_allocations.load();
+    const long before = bench::AllocationCount();
     for (auto _ : state)
         benchmark::DoNotOptimize(CheckedGetYaw(h));
-    state.counters["allocs"] = double(g_allocations.load() - before);
+    state.counters["allocs"] = double(bench::AllocationCount() - before);
 }
 BENCHMARK(BM_CheckedHandleCall)->Arg(16)->Arg(100000);
 

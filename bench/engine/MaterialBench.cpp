@@ -8,35 +8,13 @@
 #include "engine/materials/States.h"
 #include "platform/gl/GLRecorder.h"
 
+#include "AllocationCounter.h"
+
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <new>
 #include <string>
-
-// The counting operator new below pairs with free; GCC cannot see that they match.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-namespace {
-
-std::atomic<long> g_allocations{0};
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -92,14 +70,14 @@ void BM_AlternatingGLSLMaterials(benchmark::State& state) {
 
     gl::ScopedNullDispatch quiet;
     uint32_t ticks = 0;
-    const long before = g_allocations.load();
+    const long before = bench::AllocationCount();
     for (auto _ : state) {
         Frame(materials.list, ticks, 1);
         ticks += 16;
     }
     state.counters["gl_calls_per_switch"] = callsPerSwitch;
     state.counters["allocations_per_frame"] =
-        double(g_allocations.load() - before) / double(state.iterations());
+        double(bench::AllocationCount() - before) / double(state.iterations());
     state.counters["switches_per_frame"] = kObjects;
 }
 BENCHMARK(BM_AlternatingGLSLMaterials)->Unit(benchmark::kMicrosecond);
