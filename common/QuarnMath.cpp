@@ -1,6 +1,8 @@
 #include "common/QuarnMath.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace quarn {
@@ -47,14 +49,30 @@ Vec3 VectorTransformDirection(const Vec3& d, const Mat4& m) {
             d.x * m.m[2] + d.y * m.m[6] + d.z * m.m[10]};
 }
 
+namespace {
+
+// Infinities and NaNs are the floats whose exponent bits are all set; testing the bits
+// without a branch per value keeps the per-body checks of every physics step cheap.
+template <size_t N> bool AllFinite(const float (&values)[N]) {
+    constexpr uint32_t kExponent = 0x7F800000u;
+    uint32_t largest = 0;
+    for (float value : values) {
+        uint32_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        largest = std::max(largest, bits & kExponent);
+    }
+    return largest != kExponent;
+}
+
+} // namespace
+
 bool IsFinite(const Vec3& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+    const float values[3] = {v.x, v.y, v.z};
+    return AllFinite(values);
 }
 
 bool IsFinite(const Mat4& m) {
-    for (float f : m.m)
-        if (!std::isfinite(f)) return false;
-    return true;
+    return AllFinite(m.m);
 }
 
 Mat4 MatrixIdentity() {

@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -205,37 +206,49 @@ double CpuSeconds() {
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
-// The same scene through the library and in plain Bullet in one run: each iteration times the
-// 600 steps of one, then of the other, the order alternating between iterations, so that both
-// see the same machine (load drifts on a shared host); "ratio" is library time over Bullet time.
-// Stepping the two alternately step by step instead would charge each with the other's cache
-// misses, which hits the side with more memory harder.
+// The same scene through the library and in plain Bullet in one run. The 600 steps of each
+// side run in blocks of 60, the two sides' blocks of the same steps back to back in the order
+// L B B L L B ..., so that both meet the same machine: on a shared host the speed of the
+// same block drifts by tens of percent within seconds. "ratio" is the median over all block
+// pairs of library time over Bullet time, "ratio_of_sums" the total over the total.
+// Alternating step by step instead would charge each side with reloading its memory after
+// the other every step; a block of 60 steps (about 0.1 s) makes that negligible.
+constexpr int kBlockSteps = 60;
+
 template <class BuildLibrary, class BuildBullet>
 void RunRatio(benchmark::State& state, BuildLibrary buildLibrary, BuildBullet buildBullet) {
     double library = 0, bullet = 0;
-    bool libraryFirst = true;
+    std::vector<double> ratios;
     for (auto _ : state) {
         TqpWorldHandle world = qpWorldCreate();
         buildLibrary(world);
         auto scene = std::make_unique<bench::BulletScene>();
         buildBullet(*scene);
-        for (int side = 0; side < 2; ++side) {
-            const bool runLibrary = (side == 0) == libraryFirst;
-            const double start = CpuSeconds();
-            for (int i = 0; i < kSteps; ++i)
-                if (runLibrary)
-                    qpWorldStep(world, kStep, 1, 60.0f);
-                else
-                    scene->Step(kStep);
-            (runLibrary ? library : bullet) += CpuSeconds() - start;
+        for (int block = 0; block < kSteps / kBlockSteps; ++block) {
+            double seconds[2] = {0, 0}; // library, Bullet
+            for (int side = 0; side < 2; ++side) {
+                const bool runLibrary = (side == 0) == (block % 2 == 0);
+                const double start = CpuSeconds();
+                for (int i = 0; i < kBlockSteps; ++i)
+                    if (runLibrary)
+                        qpWorldStep(world, kStep, 1, 60.0f);
+                    else
+                        scene->Step(kStep);
+                seconds[runLibrary ? 0 : 1] = CpuSeconds() - start;
+            }
+            library += seconds[0];
+            bullet += seconds[1];
+            ratios.push_back(seconds[0] / seconds[1]);
         }
-        libraryFirst = !libraryFirst;
         qpWorldDestroy(world);
     }
+    std::sort(ratios.begin(), ratios.end());
+    const size_t n = ratios.size();
     const double steps = double(state.iterations()) * kSteps;
     state.counters["library_ms"] = library / steps * 1e3;
     state.counters["bullet_ms"] = bullet / steps * 1e3;
-    state.counters["ratio"] = library / bullet;
+    state.counters["ratio"] = n % 2 ? ratios[n / 2] : 0.5 * (ratios[n / 2 - 1] + ratios[n / 2]);
+    state.counters["ratio_of_sums"] = library / bullet;
 }
 
 void BM_PyramidRatio(benchmark::State& state) {
@@ -312,15 +325,72 @@ void BM_VehiclesLibrary(benchmark::State& state) {
     });
 }
 
+// Cell i of a side x side x side grid of spacing 2 around the origin.
+TQUARNVector GridCell(int i, int side) {
+    const int x = i % side, y = i / side % side, z = i / (side * side);
+    return {float(2 * x - side), float(2 * y - side), float(2 * z - side)};
+}
+
+int GridSide(int n) {
+    return static_cast<int>(std::ceil(std::cbrt(double(n))));
+}
+
+// A level load: n boxes made, weighed and placed one by one on a grid (none touching), then
+// the first step; BM_CreateBodiesBullet makes the same boxes in plain Bullet. Bullet's own
+// broadphase insertion sets how both grow with n.
+void BM_CreateBodies(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0)), side = GridSide(n);
+    for (auto _ : state) {
+        TqpWorldHandle world = qpWorldCreate();
+        const TQUARNVector size{1, 1, 1};
+        TqpCollisionHandle box = qpCollisionCreateBySize(world, QP_COLLISION_BOX, &size);
+        for (int i = 0; i < n; ++i) {
+            const TQUARNVector at = GridCell(i, side);
+            AddBox(world, box, 1, at.x, at.y, at.z);
+        }
+        qpWorldStep(world, kStep, 1, 60.0f);
+        state.PauseTiming();
+        qpWorldDestroy(world);
+        state.ResumeTiming();
+    }
+    state.SetComplexityN(n);
+}
+
+void BM_CreateBodiesBullet(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0)), side = GridSide(n);
+    for (auto _ : state) {
+        auto scene = std::make_unique<bench::BulletScene>();
+        for (int i = 0; i < n; ++i) {
+            const TQUARNVector at = GridCell(i, side);
+            scene->AddUnitBox(1, at.x, at.y, at.z);
+        }
+        scene->Step(kStep);
+        state.PauseTiming();
+        scene.reset();
+        state.ResumeTiming();
+    }
+    state.SetComplexityN(n);
+}
+
 } // namespace
 
 BENCHMARK(BM_PyramidLibrary)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PyramidBullet)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_DropLibrary)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_DropBullet)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_PyramidRatio)->Unit(benchmark::kMillisecond)->Iterations(4);
-BENCHMARK(BM_DropRatio)->Unit(benchmark::kMillisecond)->Iterations(4);
+BENCHMARK(BM_PyramidRatio)->Unit(benchmark::kMillisecond)->Iterations(12);
+BENCHMARK(BM_DropRatio)->Unit(benchmark::kMillisecond)->Iterations(12);
 BENCHMARK(BM_HingeChainLibrary)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_VehiclesLibrary)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_CreateBodies)
+    ->RangeMultiplier(4)
+    ->Range(4096, 65536)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK(BM_CreateBodiesBullet)
+    ->RangeMultiplier(4)
+    ->Range(4096, 65536)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 BENCHMARK_MAIN();

@@ -57,10 +57,10 @@ btScalar ContactErp(float softness) {
     return btScalar(std::clamp(0.8f / (1.0f + s), 0.05f, 0.8f));
 }
 
-void ApplyPairSettings(const NewtonMaterial& material, btManifoldPoint& p) {
-    p.m_combinedRestitution = std::clamp(material.elasticity, 0.0f, 1.0f);
-    p.m_combinedFriction = std::max(material.kineticFriction, 0.0f);
-    p.m_contactERP = ContactErp(material.softness);
+void ApplyPointSettings(const ContactSettings& settings, btManifoldPoint& p) {
+    p.m_combinedRestitution = settings.restitution;
+    p.m_combinedFriction = settings.friction;
+    p.m_contactERP = settings.erp;
     p.m_contactPointFlags |= BT_CONTACT_FLAG_HAS_CONTACT_ERP;
     // Friction directions are Bullet's own unless this update's process callback sets them.
     p.m_contactPointFlags &= ~BT_CONTACT_FLAG_LATERAL_FRICTION_INITIALIZED;
@@ -83,11 +83,13 @@ void ProcessRun(NewtonMaterial& material, btPersistentManifold* const* run, int 
             run[i]->clearManifold();
         return;
     }
+    // Read after begin: it may change the pair's settings.
+    const ContactSettings settings = SettingsOf(material);
     for (int i = 0; i < count; ++i) {
         btPersistentManifold* m = run[i];
         for (int k = 0; k < m->getNumContacts();) {
             btManifoldPoint& p = m->getContactPoint(k);
-            ApplyPairSettings(material, p);
+            ApplyPointSettings(settings, p);
             bool keep = true;
             if (material.process) {
                 material.manifold = m;
@@ -107,6 +109,22 @@ void ProcessRun(NewtonMaterial& material, btPersistentManifold* const* run, int 
 
 } // namespace
 
+bool HasListeners(const NewtonMaterial& material) {
+    return material.begin || material.process || material.end;
+}
+
+ContactSettings SettingsOf(const NewtonMaterial& material) {
+    return {std::clamp(material.elasticity, 0.0f, 1.0f), std::max(material.kineticFriction, 0.0f),
+            ContactErp(material.softness)};
+}
+
+void ApplyPairSettings(const ContactSettings& settings, btPersistentManifold& manifold) {
+    // Bullet rewrites a point from the bodies' own materials whenever the narrow phase
+    // finds it again, so every step sets them anew.
+    for (int k = 0; k < manifold.getNumContacts(); ++k)
+        ApplyPointSettings(settings, manifold.getContactPoint(k));
+}
+
 void RunContactPass(NewtonMaterial& material, btDispatcher& dispatcher,
                     btAlignedObjectArray<btPersistentManifold*>& scratch) {
     scratch.resize(0);
@@ -116,13 +134,6 @@ void RunContactPass(NewtonMaterial& material, btDispatcher& dispatcher,
         if (Participates(m)) scratch.push_back(m);
     }
     if (scratch.size() == 0) return;
-    if (!material.begin && !material.process && !material.end) {
-        // Nobody listens: only the pair settings, with no need to group the pairs.
-        for (int i = 0; i < scratch.size(); ++i)
-            for (int k = 0; k < scratch[i]->getNumContacts(); ++k)
-                ApplyPairSettings(material, scratch[i]->getContactPoint(k));
-        return;
-    }
     // A compound pair has one manifold per touching child: group them so that begin and end
     // run once per body pair.
     scratch.quickSort(ByPair());

@@ -50,6 +50,7 @@ bool NewtonBody::IsAwake() const {
 }
 
 btTransform NewtonBody::BodyFrame() const {
+    if (centreOfMass.isZero()) return rigid->getWorldTransform();
     return rigid->getWorldTransform() * Shift(-centreOfMass);
 }
 

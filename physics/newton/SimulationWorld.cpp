@@ -47,6 +47,15 @@ bool HasExplicitTangents(const btPersistentManifold& m) {
 
 void LayerSolver::convertContacts(btPersistentManifold** manifolds, int count,
                                   const btContactSolverInfo& info) {
+    if (settingsPending_) {
+        // No contact pass ran, so no point has tangents of its own: one friction direction.
+        // Each manifold is set up just before it is converted, while its points are in cache.
+        for (int i = 0; i < count; ++i) {
+            ApplyPairSettings(pendingSettings_, *manifolds[i]);
+            convertContact(manifolds[i], info);
+        }
+        return;
+    }
     withTangents_ = info;
     withTangents_.m_solverMode |= SOLVER_USE_2_FRICTION_DIRECTIONS;
     for (int i = 0; i < count; ++i) {
@@ -57,6 +66,16 @@ void LayerSolver::convertContacts(btPersistentManifold** manifolds, int count,
 }
 
 } // namespace quarn::newton
+
+namespace {
+
+// The body list is walked between Bullet's passes over its own data, which push it out of
+// the cache: the next body is fetched while this one is handled.
+void PrefetchNext(const NewtonBody& body) {
+    __builtin_prefetch(body.next);
+}
+
+} // namespace
 
 NewtonWorld::NewtonWorld() : dynamics(*this, &dispatcher, &broadphase, &solver, &configuration) {
     dynamics.setGravity(btVector3(0, 0, 0));
@@ -101,13 +120,23 @@ void NewtonWorld::AddBody(NewtonBody* body) {
         firstBody = body;
     lastBody = body;
     ++bodyCount;
-    if (stepping) {
-        pendingBodies.push_back(body);
-        return;
+    // Nothing reads Bullet's world between updates, so a body joins it when the next update
+    // starts (or after the current step): by then the host has placed and weighed it, and
+    // Bullet files it once, where it is, instead of at the origin and again on every move.
+    // Bodies created in place give better ordered contacts, and bulk creation stays linear.
+    body->pendingSlot = static_cast<int>(pendingBodies.size());
+    pendingBodies.push_back(body);
+}
+
+void NewtonWorld::JoinPendingBodies() {
+    for (NewtonBody* body : pendingBodies) {
+        if (!body) continue; // freed before it joined
+        body->pendingSlot = -1;
+        dynamics.addRigidBody(body->rigid.get());
+        body->rigid->setGravity(btVector3(0, 0, 0));
+        body->inWorld = true;
     }
-    dynamics.addRigidBody(body->rigid.get());
-    body->rigid->setGravity(btVector3(0, 0, 0));
-    body->inWorld = true;
+    pendingBodies.clear();
 }
 
 void NewtonWorld::AttachJoint(NewtonJoint* joint) {
@@ -135,6 +164,7 @@ void NewtonWorld::FreeBody(NewtonBody* body) {
         FreeJoint(body->joints.back());
     if (body->destructor) body->destructor(body);
     if (body->inWorld) dynamics.removeRigidBody(body->rigid.get());
+    if (body->pendingSlot >= 0) pendingBodies[size_t(body->pendingSlot)] = nullptr;
     body->inWorld = false;
     if (body->previous)
         body->previous->next = body->next;
@@ -194,6 +224,7 @@ void NewtonWorld::FreeDeferred() {
 
 void NewtonWorld::ApplyForces() {
     for (NewtonBody* b = firstBody; b; b = b->next) {
+        PrefetchNext(*b);
         b->force.setZero();
         b->torque.setZero();
         if (b->pendingDestroy || !b->IsAwake()) continue;
@@ -204,13 +235,21 @@ void NewtonWorld::ApplyForces() {
 
 void NewtonWorld::BeforeSolve() {
     material.timestep = timestep;
-    quarn::newton::RunContactPass(material, dispatcher, manifoldScratch);
+    // With no callbacks the pass would only copy the pair settings into every point; the
+    // solver does that as it converts the points of the awake islands, one walk fewer.
+    if (quarn::newton::HasListeners(material)) {
+        solver.ClearPendingSettings();
+        quarn::newton::RunContactPass(material, dispatcher, manifoldScratch);
+    } else {
+        solver.SetPendingSettings(quarn::newton::SettingsOf(material));
+    }
     for (size_t i = 0; i < joints.size(); ++i)
         if (!joints[i]->dying) joints[i]->BeforeSolve(timestep);
 }
 
 void NewtonWorld::UpdateSleep() {
     for (NewtonBody* b = firstBody; b; b = b->next) {
+        PrefetchNext(*b);
         if (!b->IsDynamic() || b->outsideWorld) continue;
         btRigidBody& rigid = *b->rigid;
         const int state = rigid.getActivationState();
@@ -228,26 +267,13 @@ void NewtonWorld::UpdateSleep() {
     }
 }
 
-void NewtonWorld::FreezeEscapedBodies() {
-    for (NewtonBody* b = firstBody; b; b = b->next) {
-        if (!b->IsDynamic()) continue;
-        const bool inside = Inside(b->rigid->getCenterOfMassPosition());
-        if (!b->outsideWorld && !inside) {
-            b->outsideWorld = true;
-            b->rigid->forceActivationState(DISABLE_SIMULATION);
-            b->rigid->setLinearVelocity(btVector3(0, 0, 0));
-            b->rigid->setAngularVelocity(btVector3(0, 0, 0));
-        } else if (b->outsideWorld && inside) {
-            b->outsideWorld = false;
-            b->rigid->forceActivationState(b->autoFreeze ? ACTIVE_TAG : DISABLE_DEACTIVATION);
-            b->Wake();
-        }
-    }
-}
-
-void NewtonWorld::ReportTransforms() {
+// One walk over the bodies after the step: bodies that left the world stop (and come back
+// to life when moved inside again), then the transform callbacks see every changed pose.
+void NewtonWorld::FinishBodies() {
     float matrix[16];
     for (NewtonBody* b = firstBody; b; b = b->next) {
+        PrefetchNext(*b);
+        if (b->IsDynamic()) FreezeIfEscaped(*b);
         if (!b->transformCallback || b->pendingDestroy) continue;
         quarn::newton::MatrixFromTransform(b->BodyFrame(), matrix);
         // Bitwise: any change at all is reported.
@@ -255,6 +281,20 @@ void NewtonWorld::ReportTransforms() {
         if (std::memcmp(matrix, b->reported, sizeof matrix) == 0) continue;
         std::memcpy(b->reported, matrix, sizeof matrix);
         b->transformCallback(b, b->reported);
+    }
+}
+
+void NewtonWorld::FreezeIfEscaped(NewtonBody& b) {
+    const bool inside = Inside(b.rigid->getCenterOfMassPosition());
+    if (!b.outsideWorld && !inside) {
+        b.outsideWorld = true;
+        b.rigid->forceActivationState(DISABLE_SIMULATION);
+        b.rigid->setLinearVelocity(btVector3(0, 0, 0));
+        b.rigid->setAngularVelocity(btVector3(0, 0, 0));
+    } else if (b.outsideWorld && inside) {
+        b.outsideWorld = false;
+        b.rigid->forceActivationState(b.autoFreeze ? ACTIVE_TAG : DISABLE_DEACTIVATION);
+        b.Wake();
     }
 }
 
@@ -270,21 +310,16 @@ void NewtonWorld::Update(float h) {
         }
     } end{*this};
     timestep = h;
+    JoinPendingBodies();
     ApplyForces();
     stepping = true;
     dynamics.stepSimulation(h, 0, h);
     stepping = false;
-    for (NewtonBody* body : pendingBodies) {
-        dynamics.addRigidBody(body->rigid.get());
-        body->rigid->setGravity(btVector3(0, 0, 0));
-        body->inWorld = true;
-    }
-    pendingBodies.clear();
+    JoinPendingBodies();
     for (NewtonJoint* joint : pendingJoints)
         joint->Attach();
     pendingJoints.clear();
-    FreezeEscapedBodies();
-    ReportTransforms();
+    FinishBodies();
     updating = false;
     FreeDeferred();
 }

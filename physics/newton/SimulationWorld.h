@@ -35,12 +35,22 @@ class LayerDynamicsWorld : public btDiscreteDynamicsWorld {
 // Bullet's second friction direction makes stacks creep, so it is used only for the pairs
 // whose process callback set tangents (conveyors), which need both.
 class LayerSolver : public btSequentialImpulseConstraintSolver {
+  public:
+    // The pair settings the solver applies itself when no contact pass ran this update.
+    void SetPendingSettings(const ContactSettings& settings) {
+        pendingSettings_ = settings;
+        settingsPending_ = true;
+    }
+    void ClearPendingSettings() { settingsPending_ = false; }
+
   protected:
     void convertContacts(btPersistentManifold** manifolds, int count,
                          const btContactSolverInfo& info) override;
 
   private:
     btContactSolverInfo withTangents_;
+    ContactSettings pendingSettings_;
+    bool settingsPending_ = false;
 };
 
 } // namespace quarn::newton
@@ -65,7 +75,7 @@ struct NewtonWorld {
     std::vector<NewtonJoint*> joints;  // creation order
     std::vector<NewtonBody*> deferred; // destroyed during an update
     std::vector<NewtonJoint*> deferredJoints;
-    std::vector<NewtonBody*> pendingBodies; // created during Bullet's step
+    std::vector<NewtonBody*> pendingBodies; // not yet in Bullet's world, in creation order
     std::vector<NewtonJoint*> pendingJoints;
     btAlignedObjectArray<btPersistentManifold*> manifoldScratch;
     std::unordered_set<NewtonCollision*> shapes;
@@ -94,6 +104,7 @@ struct NewtonWorld {
     void FreeJoint(NewtonJoint* joint);
     void FreeDeferred();
     void ApplyForces();
-    void ReportTransforms();
-    void FreezeEscapedBodies();
+    void JoinPendingBodies();
+    void FinishBodies();
+    void FreezeIfEscaped(NewtonBody& body);
 };

@@ -236,3 +236,28 @@ TEST_F(WorldTest, AwakeStackOfBoxesStandsStill) {
             EXPECT_NEAR(p[k], start[i][k], 0.03f) << "box " << i;
     }
 }
+
+TEST_F(WorldTest, BodiesJoinAtTheirFirstUpdateWhereverTheHostLeftThem) {
+    scene.AddTreeFloor(0.0f);
+    // Made, weighed and placed between updates, as a host does; one is destroyed again before
+    // it ever joined, right where another one rests.
+    NewtonBody* resting = scene.AddBox(1.0f, 1.0f, 0.0f, 0.5f, 0.0f);
+    NewtonBody* ghost = scene.AddBox(1.0f, 1.0f, 0.0f, 0.5f, 0.0f);
+    NewtonBodySetDestructorCallback(ghost, &CountDestructor);
+    NewtonDestroyBody(scene.World(), ghost);
+    NewtonBody* moved = scene.AddBox(1.0f, 0.0f, 0.0f, 0.0f, 0.0f); // static, inside the floor
+    NewtonBodySetMassMatrix(moved, 1.0f, 1.0f / 6, 1.0f / 6, 1.0f / 6);
+    const Matrix above = Translation(3.0f, 2.0f, 0.0f);
+    NewtonBodySetMatrix(moved, above.data());
+    NewtonBodySetForceAndTorqueCallback(moved, &CountForce);
+    NewtonBodySetAutoFreeze(moved, 0);
+    scene.Run(120);
+    EXPECT_EQ(g_destructorCalls, 1);
+    EXPECT_EQ(g_forceCalls, 120);
+    const auto r = Position(resting);
+    EXPECT_NEAR(r[0], 0.0f, 1e-3f);
+    EXPECT_NEAR(r[1], 0.5f, 0.02f);
+    const auto m = Position(moved);
+    EXPECT_NEAR(m[0], 3.0f, 1e-3f);
+    EXPECT_NEAR(m[1], 0.5f, 0.02f); // fell from where it was put and landed on the floor
+}
