@@ -2,6 +2,7 @@
 // by the tools load and render with their textures, bad files add nothing, real 3DS models
 // import with every face.
 #include "GLProbe.h"
+#include "TestImages.h"
 #include "quarn/QuarnGL.h"
 
 #include <gtest/gtest.h>
@@ -60,25 +61,7 @@ void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path) << text;
 }
 
-// A solid-colour 8 x 8 image: 24-bit BMP, or uncompressed 24-bit TGA.
-void WriteBmp(const std::string& path, std::array<uint8_t, 3> rgb) {
-    std::vector<uint8_t> b(54 + 8 * 8 * 3, 0);
-    const auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b[at + size_t(i)] = uint8_t(v >> (8 * i));
-    };
-    b[0] = 'B', b[1] = 'M';
-    put32(2, uint32_t(b.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, 8);
-    put32(22, 8);
-    b[26] = 1, b[28] = 24;
-    for (size_t p = 54; p < b.size(); p += 3)
-        b[p] = rgb[2], b[p + 1] = rgb[1], b[p + 2] = rgb[0];
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<char*>(b.data()), std::streamsize(b.size()));
-}
+// A solid-colour 8 x 8 uncompressed 24-bit TGA.
 void WriteTga(const std::string& path, std::array<uint8_t, 3> rgb) {
     std::vector<uint8_t> b(18 + 8 * 8 * 3, 0);
     b[2] = 2, b[12] = 8, b[14] = 8, b[16] = 24;
@@ -93,7 +76,7 @@ void WriteTga(const std::string& path, std::array<uint8_t, 3> rgb) {
 // named ".bmp", which the archive's type code, not the name, says how to decode.
 void WriteTwoQuadModel(const fs::path& dir) {
     fs::copy_file(QUARN_JPEG_FILE, dir / "photo.bmp");
-    WriteBmp((dir / "blue.bmp").string(), {0, 0, 255});
+    probe::WriteSolidBmp((dir / "blue.bmp").string(), 8, 8, {0, 0, 255});
     WriteTga((dir / "red.tga").string(), {255, 0, 0});
     WriteText((dir / "quads.mtl").string(), "newmtl blue\nKa 1 1 1\nKd 1 1 1\nmap_Kd blue.bmp\n"
                                             "newmtl red\nKa 1 1 1\nKd 1 1 1\nmap_Kd RED.TGA\n"

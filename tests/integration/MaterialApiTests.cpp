@@ -1,6 +1,7 @@
 // Material stages through the exported C API, rendered by real Mesa GL in a headless window:
 // GLSL programs with live uniforms and samplers, cube maps, bump mapping, and bad shader input.
 #include "GLProbe.h"
+#include "TestImages.h"
 #include "quarn/QuarnGL.h"
 
 #include <gtest/gtest.h>
@@ -45,27 +46,9 @@ std::string WriteText(const std::string& stem, const std::string& text) {
 }
 
 // A 2 x 2 24-bit BMP of one colour.
-std::string WriteBmp(const std::string& stem, std::array<unsigned char, 3> rgb) {
-    std::vector<unsigned char> b(54 + 2 * 8, 0);
-    const auto put32 = [&](size_t at, uint32_t v) {
-        for (size_t i = 0; i < 4; ++i)
-            b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    b[0] = 'B', b[1] = 'M';
-    put32(2, uint32_t(b.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, 2);
-    put32(22, 2);
-    b[26] = 1;
-    b[28] = 24;
-    for (size_t row = 0; row < 2; ++row)
-        for (size_t x = 0; x < 2; ++x)
-            for (size_t c = 0; c < 3; ++c)
-                b[54 + row * 8 + x * 3 + c] = rgb[2 - c];
+std::string WriteBmp(const std::string& stem, std::array<int, 3> rgb) {
     std::string path = TempPath(stem) + ".bmp";
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+    probe::WriteSolidBmp(path, 2, 2, rgb);
     return path;
 }
 
@@ -202,7 +185,7 @@ TEST_F(MaterialApi, BadShadersAndMisusedValueExportsAreReportedAndFramesGoOn) {
 
 TEST_F(MaterialApi, ACubeMapReflectsEachFaceFileInItsDirection) {
     // Face files in argument order: -Y, +Y, -X, +X, -Z, +Z.
-    static const std::array<std::array<unsigned char, 3>, 6> colours = {
+    static const std::array<std::array<int, 3>, 6> colours = {
         {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {0, 255, 255}, {255, 0, 255}}};
     static std::string faces[6];
     for (size_t i = 0; i < 6; ++i)

@@ -1,5 +1,6 @@
 // Static meshes through the exported C API, rendered by real Mesa GL in a headless window.
 #include "GLProbe.h"
+#include "TestImages.h"
 #include "quarn/QuarnGL.h"
 
 #include <dlfcn.h>
@@ -78,32 +79,6 @@ class StaticApi : public ::testing::Test {
 };
 
 Pixel g_centre, g_corner;
-
-// A 24-bit BMP of w x h pixels, every pixel (r, g, b), rows padded to four bytes.
-void WriteBmp(const std::string& path, int w, int h, const std::vector<std::array<int, 3>>& px) {
-    const int row = (w * 3 + 3) & ~3;
-    std::vector<unsigned char> b(54 + size_t(row) * size_t(h), 0);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b[at + size_t(i)] = uint8_t(v >> (8 * i));
-    };
-    b[0] = 'B', b[1] = 'M';
-    put32(2, uint32_t(b.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, uint32_t(w));
-    put32(22, uint32_t(h));
-    b[26] = 1;
-    b[28] = 24;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const auto& p = px[size_t(y) * size_t(w) + size_t(x)]; // bottom row first
-            unsigned char* q = &b[54 + size_t(y) * size_t(row) + size_t(x) * 3];
-            q[0] = uint8_t(p[2]), q[1] = uint8_t(p[1]), q[2] = uint8_t(p[0]);
-        }
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<char*>(b.data()), std::streamsize(b.size()));
-}
 
 std::string g_texture;
 
@@ -264,7 +239,7 @@ TEST_F(StaticApi, AFaceOutsideTheListIsAnErrorNotACrash) {
 
 TEST_F(StaticApi, ALitTexturedTriangleShowsItsTextureColour) {
     g_texture = TempFile("quarn_green");
-    WriteBmp(g_texture, 2, 2, std::vector<std::array<int, 3>>(4, {20, 200, 40}));
+    probe::WriteSolidBmp(g_texture, 2, 2, {20, 200, 40});
     g_init = [] { AddTexturedTriangle(TexturedMaterial(g_texture)); };
     g_afterFrame = [](int) { g_centre = probe::ReadFramePixel(32, 28); };
     ASSERT_EQ(Run(), 0);
@@ -277,7 +252,7 @@ TEST_F(StaticApi, ALitTexturedTriangleShowsItsTextureColour) {
 
 TEST_F(StaticApi, TwoMaterialsNamingTheSameFileShareOneLoadedTexture) {
     g_texture = TempFile("quarn_shared");
-    WriteBmp(g_texture, 2, 2, std::vector<std::array<int, 3>>(4, {200, 30, 30}));
+    probe::WriteSolidBmp(g_texture, 2, 2, {200, 30, 30});
     g_init = [] {
         TexturedMaterial(g_texture);
         std::remove(g_texture.c_str()); // a second load would fail now
@@ -293,7 +268,7 @@ TEST_F(StaticApi, ATerrainFromAHeightMapHasTwoFacesPerCell) {
     static TQGLHandle terrain = nullptr;
     static TQUARNFaceData* data = nullptr;
     g_texture = TempFile("quarn_height");
-    WriteBmp(g_texture, 3, 3, std::vector<std::array<int, 3>>(9, {128, 0, 0}));
+    probe::WriteSolidBmp(g_texture, 3, 3, {128, 0, 0});
     g_init = [] {
         terrain = qglAddStaticObjectTerrain(g_texture.c_str(), "", "", 10, 1, 0, 0, 0, 0);
         if (terrain) data = qglGetStaticFaceData(terrain);
