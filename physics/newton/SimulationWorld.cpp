@@ -312,6 +312,7 @@ void NewtonWorld::Update(float h) {
     timestep = h;
     JoinPendingBodies();
     ApplyForces();
+    JoinPendingBodies(); // made by force callbacks: their forces are already applied
     stepping = true;
     dynamics.stepSimulation(h, 0, h);
     stepping = false;

@@ -261,3 +261,30 @@ TEST_F(WorldTest, BodiesJoinAtTheirFirstUpdateWhereverTheHostLeftThem) {
     EXPECT_NEAR(m[0], 3.0f, 1e-3f);
     EXPECT_NEAR(m[1], 0.5f, 0.02f); // fell from where it was put and landed on the floor
 }
+
+namespace {
+
+NewtonBody* g_made = nullptr;
+LayerScene* g_scene = nullptr;
+
+void MakeABoxOnce(const NewtonBody* body) {
+    Gravity(body);
+    if (!g_made) g_made = g_scene->AddBox(1.0f, 1.0f, 5.0f, 10.0f, 0.0f);
+}
+
+} // namespace
+
+TEST_F(WorldTest, ABodyMadeInAForceCallbackFallsInThatSameUpdate) {
+    g_made = nullptr;
+    g_scene = &scene;
+    NewtonBody* maker = scene.AddBox(1.0f, 1.0f, 0.0f, 10.0f, 0.0f);
+    NewtonBodySetForceAndTorqueCallback(maker, &MakeABoxOnce);
+    scene.Run(1);
+    ASSERT_NE(g_made, nullptr);
+    // Its own force callback ran in the update that made it, and that force moved it then,
+    // once: both boxes fall alike from the same height.
+    EXPECT_NEAR(Velocity(g_made)[1], -9.8f / 60, 1e-4f);
+    scene.Run(1);
+    EXPECT_FLOAT_EQ(Velocity(g_made)[1], Velocity(maker)[1]);
+    EXPECT_FLOAT_EQ(Position(g_made)[1], Position(maker)[1]);
+}
