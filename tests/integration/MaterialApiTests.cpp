@@ -1,6 +1,7 @@
 // Material stages through the exported C API, rendered by real Mesa GL in a headless window:
 // GLSL programs with live uniforms and samplers, cube maps, bump mapping, and bad shader input.
 #include "GLProbe.h"
+#include "WindowRun.h"
 #include "TestImages.h"
 #include "quarn/QuarnGL.h"
 
@@ -14,26 +15,8 @@
 
 namespace {
 
+using probe::g_run;
 using probe::Pixel;
-
-int g_frames = 0;
-int g_stopAfter = 2;
-void (*g_init)() = nullptr;
-void (*g_afterFrame)(int frame) = nullptr;
-std::vector<std::string> g_messages;
-std::vector<Pixel> g_pixels;
-
-void QUARN_CALL OnInit() {
-    qglSetCameraPosition(0, 0, 5);
-    qglSetCameraDirection(0, 0, -1);
-    if (g_init) g_init();
-}
-void QUARN_CALL OnAfter() {
-    ++g_frames;
-    g_pixels.push_back(probe::ReadFramePixel(32, 32));
-    if (g_afterFrame) g_afterFrame(g_frames);
-    if (g_frames >= g_stopAfter) qglDestroySceneWindow();
-}
 
 std::string TempPath(const std::string& stem) {
     return ::testing::TempDir() + stem + "_" + std::to_string(getpid());
@@ -72,21 +55,7 @@ void AddScreenQuad(TQGLHandle material, float nx, float ny, float nz) {
     qglBuildStaticOctree(mesh);
 }
 
-class MaterialApi : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        g_frames = 0;
-        g_stopAfter = 2;
-        g_init = nullptr;
-        g_afterFrame = nullptr;
-        g_messages.clear();
-        g_pixels.clear();
-        qglClearLastError();
-        qglSetMessageCallBack(
-            [](const char* c, const char* t) { g_messages.push_back(std::string(c) + ": " + t); });
-    }
-    int32_t Run() { return qglCreateSceneWindow(64, 64, 32, 0, OnInit, nullptr, OnAfter); }
-};
+class MaterialApi : public probe::WindowTest {};
 
 bool Near(const Pixel& p, const std::array<int, 3>& want) {
     for (size_t i = 0; i < 3; ++i)
@@ -107,7 +76,7 @@ TEST_F(MaterialApi, AUniformChangedBetweenFramesRecoloursTheGLSLQuadAndSamplersR
                                  "    gl_FragColor = vec4(colour, 1.0) + texture2D(texture1, "
                                  "vec2(0.5));\n}\n");
     g_green = WriteBmp("green", {0, 255, 0});
-    g_init = [] {
+    g_run.init = [] {
         g_material = qglAddMaterial("glsl");
         qglAddMaterialGLSLShader(g_material, g_vertex.c_str(), g_fragment.c_str());
         qglAddMaterialGLSLShaderTexture(g_material, g_green.c_str(), 0, 0x84C1 /* unit 1 */);
@@ -115,14 +84,14 @@ TEST_F(MaterialApi, AUniformChangedBetweenFramesRecoloursTheGLSLQuadAndSamplersR
         qglSetMaterialGLSLShaderValf(g_material, "not in the program", 1); // kept, ignored
         AddScreenQuad(g_material, 0, 0, 1);
     };
-    g_afterFrame = [](int frame) {
+    g_run.afterFrame = [](int frame) {
         if (frame == 1) qglSetMaterialGLSLShaderVal3f(g_material, "colour", 0, 0, 1);
     };
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(qglGetLastError(), nullptr) << qglGetLastError();
-    ASSERT_EQ(g_pixels.size(), 2u);
-    EXPECT_EQ(g_pixels[0], (Pixel{255, 255, 0})); // red uniform + green texture on unit 1
-    EXPECT_EQ(g_pixels[1], (Pixel{0, 255, 255})); // blue uniform + green texture
+    ASSERT_EQ(g_run.centre.size(), 2u);
+    EXPECT_EQ(g_run.centre[0], (Pixel{255, 255, 0})); // red uniform + green texture on unit 1
+    EXPECT_EQ(g_run.centre[1], (Pixel{0, 255, 255})); // blue uniform + green texture
     EXPECT_EQ(qglGetMaterialShaderCount(g_material), 1);
 }
 
@@ -131,7 +100,7 @@ TEST_F(MaterialApi, BadShadersAndMisusedValueExportsAreReportedAndFramesGoOn) {
     errors.clear();
     g_vertex = WriteText("good.vert", "void main() { gl_Position = ftransform(); }\n");
     g_fragment = WriteText("good.frag", "void main() { gl_FragColor = vec4(1.0); }\n");
-    g_init = [] {
+    g_run.init = [] {
         const auto note = [] {
             const char* e = qglGetLastError();
             errors.push_back(e ? e : "(none)");
@@ -161,9 +130,9 @@ TEST_F(MaterialApi, BadShadersAndMisusedValueExportsAreReportedAndFramesGoOn) {
         note();
         AddScreenQuad(g_material, 0, 0, 1);
     };
-    g_stopAfter = 3;
+    g_run.stopAfter = 3;
     ASSERT_EQ(Run(), 0);
-    EXPECT_EQ(g_frames, 3);
+    EXPECT_EQ(g_run.frames, 3);
     ASSERT_EQ(errors.size(), 7u);
     const std::string missing = TempPath("missing.vert");
     EXPECT_EQ(errors[0].rfind("Cannot open file \"" + missing + "\"", 0), 0u) << errors[0];
@@ -178,7 +147,7 @@ TEST_F(MaterialApi, BadShadersAndMisusedValueExportsAreReportedAndFramesGoOn) {
     // Every failed program left its stage behind, drawing with the fixed-function pipeline.
     EXPECT_EQ(qglGetMaterialShaderCount(g_material), 4);
     bool compileErrorShown = false;
-    for (const std::string& m : g_messages)
+    for (const std::string& m : g_run.messages)
         compileErrorShown = compileErrorShown || m.find(brokenHead) != std::string::npos;
     EXPECT_TRUE(compileErrorShown);
 }
@@ -199,8 +168,8 @@ TEST_F(MaterialApi, ACubeMapReflectsEachFaceFileInItsDirection) {
         static size_t current;
         current = face;
         SetUp();
-        g_stopAfter = 1;
-        g_init = [] {
+        g_run.stopAfter = 1;
+        g_run.init = [] {
             TQGLHandle m = qglAddMaterial("cube");
             qglSetMaterialLightFlag(m, 0);
             qglAddMaterialCubeShader(m, faces[0].c_str(), faces[1].c_str(), faces[2].c_str(),
@@ -208,12 +177,12 @@ TEST_F(MaterialApi, ACubeMapReflectsEachFaceFileInItsDirection) {
             AddScreenQuad(m, normals[current][0], normals[current][1], normals[current][2]);
         };
         ASSERT_EQ(Run(), 0);
-        ASSERT_EQ(g_pixels.size(), 1u);
+        ASSERT_EQ(g_run.centre.size(), 1u);
         const auto& want = colours[face];
-        EXPECT_TRUE(Near(g_pixels[0], {want[0], want[1], want[2]}))
-            << "face " << face + 1 << " shows " << g_pixels[0][0] << ", " << g_pixels[0][1] << ", "
-            << g_pixels[0][2];
-        EXPECT_TRUE(g_messages.empty());
+        EXPECT_TRUE(Near(g_run.centre[0], {want[0], want[1], want[2]}))
+            << "face " << face + 1 << " shows " << g_run.centre[0][0] << ", " << g_run.centre[0][1]
+            << ", " << g_run.centre[0][2];
+        EXPECT_TRUE(g_run.messages.empty());
     }
 }
 
@@ -221,19 +190,19 @@ TEST_F(MaterialApi, ABumpMappedQuadIsBrightWithTheLightInFrontAndDarkWithItBehin
     static std::string colourFile, normalFile;
     colourFile = WriteBmp("wall", {255, 255, 255});
     normalFile = WriteBmp("wall-normals", {128, 128, 255}); // straight out of the surface
-    g_init = [] {
+    g_run.init = [] {
         TQGLHandle m = qglAddMaterial("bump");
         qglAddMaterialBumpShader(m, colourFile.c_str(), normalFile.c_str(), 0);
         AddScreenQuad(m, 0, 0, 1);
         qglSetSceneBumpLight(0, 0, 3, 0);
     };
-    g_afterFrame = [](int frame) {
+    g_run.afterFrame = [](int frame) {
         if (frame == 1) qglSetSceneBumpLight(0, 0, -3, 0);
     };
     ASSERT_EQ(Run(), 0);
-    EXPECT_TRUE(g_messages.empty()) << g_messages.front();
-    ASSERT_EQ(g_pixels.size(), 2u);
-    EXPECT_GT(g_pixels[0][0], 200);
-    EXPECT_LT(g_pixels[1][0], 60);
-    EXPECT_GT(g_pixels[1][0], 10); // the programs' ambient term: the surface is still drawn
+    EXPECT_TRUE(g_run.messages.empty()) << g_run.messages.front();
+    ASSERT_EQ(g_run.centre.size(), 2u);
+    EXPECT_GT(g_run.centre[0][0], 200);
+    EXPECT_LT(g_run.centre[1][0], 60);
+    EXPECT_GT(g_run.centre[1][0], 10); // the programs' ambient term: the surface is still drawn
 }

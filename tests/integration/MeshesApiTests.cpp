@@ -1,6 +1,7 @@
 // Bulk mesh exports, frame statistics and the projection, through the exported C API in a
 // headless window with real Mesa GL.
 #include "GLProbe.h"
+#include "WindowRun.h"
 #include "quarn/QuarnGL.h"
 
 #include <gtest/gtest.h>
@@ -11,24 +12,8 @@
 
 namespace {
 
+using probe::g_run;
 using probe::Pixel;
-
-int g_frames = 0;
-int g_stopAfter = 2;
-void (*g_init)() = nullptr;
-void (*g_afterFrame)(int frame) = nullptr;
-std::vector<std::string> g_messages;
-
-void QUARN_CALL OnInit() {
-    qglSetCameraPosition(0, 0, 5);
-    qglSetCameraDirection(0, 0, -1);
-    if (g_init) g_init();
-}
-void QUARN_CALL OnAfter() {
-    ++g_frames;
-    if (g_afterFrame) g_afterFrame(g_frames);
-    if (g_frames >= g_stopAfter) qglDestroySceneWindow();
-}
 
 int32_t RedMaterial() {
     TQGLHandle m = qglAddMaterial("red");
@@ -42,19 +27,7 @@ const TQUARNVector kSquare[4] = {{-2, -2, 0}, {2, -2, 0}, {2, 2, 0}, {-2, 2, 0}}
 const TQUARNVector kFacingUs[4] = {{0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}};
 const int32_t kSquareFaces[6] = {0, 1, 2, 0, 2, 3};
 
-class MeshesApi : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        g_frames = 0;
-        g_stopAfter = 2;
-        g_init = nullptr;
-        g_afterFrame = nullptr;
-        g_messages.clear();
-        qglSetMessageCallBack(
-            [](const char* c, const char* t) { g_messages.push_back(std::string(c) + ": " + t); });
-    }
-    int32_t Run() { return qglCreateSceneWindow(64, 64, 32, 0, OnInit, nullptr, OnAfter); }
-};
+class MeshesApi : public probe::WindowTest {};
 
 struct Statistics {
     int32_t triangles = -1, nodes = -1, objects = -1;
@@ -74,7 +47,7 @@ Statistics g_stats[3];
 } // namespace
 
 TEST_F(MeshesApi, ArraysBuildADrawableMeshAndABadIndexAddsNothing) {
-    g_init = [] {
+    g_run.init = [] {
         const int32_t red = RedMaterial();
         g_mesh = qglGetStaticObject(qglAddStaticObject());
         qglAddStaticMeshVector(g_mesh, 9, 9, 9); // the arrays are appended after this vertex
@@ -93,16 +66,17 @@ TEST_F(MeshesApi, ArraysBuildADrawableMeshAndABadIndexAddsNothing) {
             qglAddDynamicMeshArrays(d, 4, kSquare, nullptr, nullptr, 1, kSquareFaces, nullptr), 0);
         qglSetDynamicPosition(d, -1.5f, 0, 0);
     };
-    g_afterFrame = [](int frame) {
+    g_run.afterFrame = [](int frame) {
         if (frame == 1) g_centre = probe::ReadFramePixel(40, 32);
         g_stats[frame] = Read();
     };
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(g_first, 0);
     EXPECT_EQ(g_badResult, -1);
-    ASSERT_FALSE(g_messages.empty());
-    EXPECT_NE(g_messages.back().find("Face 1: vertex index 4 is outside 0..3"), std::string::npos)
-        << g_messages.back();
+    ASSERT_FALSE(g_run.messages.empty());
+    EXPECT_NE(g_run.messages.back().find("Face 1: vertex index 4 is outside 0..3"),
+              std::string::npos)
+        << g_run.messages.back();
     EXPECT_EQ(g_faceCount, 2); // the failed call added no face
     // Normals were appended after the one vertex-less normal array: indices 0..3 alike.
     EXPECT_EQ(std::vector<int32_t>(g_normalIndices, g_normalIndices + 6),
@@ -118,15 +92,15 @@ TEST_F(MeshesApi, ArraysBuildADrawableMeshAndABadIndexAddsNothing) {
 }
 
 TEST_F(MeshesApi, ProjectionFarPlaneCullsAndDrawsFromTheNextFrame) {
-    g_stopAfter = 3;
-    g_init = [] {
+    g_run.stopAfter = 3;
+    g_run.init = [] {
         const int32_t red = RedMaterial();
         g_mesh = qglGetStaticObject(qglAddStaticObject());
         const int32_t materials[2] = {red, red};
         qglAddStaticMeshArrays(g_mesh, 4, kSquare, kFacingUs, nullptr, 2, kSquareFaces, materials);
         qglBuildStaticOctree(g_mesh);
     };
-    g_afterFrame = [](int frame) {
+    g_run.afterFrame = [](int frame) {
         g_stats[frame - 1] = Read();
         if (frame == 1) {
             qglSetCameraProjection(45, 0, 3); // refused: a near plane must be in front
@@ -140,10 +114,10 @@ TEST_F(MeshesApi, ProjectionFarPlaneCullsAndDrawsFromTheNextFrame) {
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(g_stats[0].triangles, 2);
     EXPECT_EQ(g_stats[0].objects, 1);
-    ASSERT_FALSE(g_messages.empty());
-    EXPECT_NE(g_messages.front().find("needs 0 < field of view < 180 and 0 < near < far"),
+    ASSERT_FALSE(g_run.messages.empty());
+    EXPECT_NE(g_run.messages.front().find("needs 0 < field of view < 180 and 0 < near < far"),
               std::string::npos)
-        << g_messages.front();
+        << g_run.messages.front();
     EXPECT_EQ(g_stats[1].triangles, 0); // culled by the far plane
     EXPECT_EQ(g_stats[1].objects, 0);
     EXPECT_EQ(g_stats[1].nodes, 1);

@@ -1,5 +1,6 @@
 // Static meshes through the exported C API, rendered by real Mesa GL in a headless window.
 #include "GLProbe.h"
+#include "WindowRun.h"
 #include "TestImages.h"
 #include "quarn/QuarnGL.h"
 
@@ -20,24 +21,8 @@ std::string TempFile(const char* stem) {
     return ::testing::TempDir() + stem + "_" + std::to_string(getpid()) + ".bmp";
 }
 
+using probe::g_run;
 using probe::Pixel;
-
-int g_frames = 0;
-int g_stopAfter = 2;
-void (*g_init)() = nullptr;
-void (*g_afterFrame)(int frame) = nullptr;
-std::vector<std::string> g_messages;
-
-void QUARN_CALL OnInit() {
-    qglSetCameraPosition(0, 0, 5);
-    qglSetCameraDirection(0, 0, -1);
-    if (g_init) g_init();
-}
-void QUARN_CALL OnAfter() {
-    ++g_frames;
-    if (g_afterFrame) g_afterFrame(g_frames);
-    if (g_frames >= g_stopAfter) qglDestroySceneWindow();
-}
 
 // A triangle facing +z around the origin at depth z, with material index m.
 TQGLHandle AddTriangle(float z, int32_t material) {
@@ -64,19 +49,7 @@ int32_t RedMaterial() {
     return qglGetMaterialIndex(m);
 }
 
-class StaticApi : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        g_frames = 0;
-        g_stopAfter = 2;
-        g_init = nullptr;
-        g_afterFrame = nullptr;
-        g_messages.clear();
-        qglSetMessageCallBack(
-            [](const char* c, const char* t) { g_messages.push_back(std::string(c) + ": " + t); });
-    }
-    int32_t Run() { return qglCreateSceneWindow(64, 64, 32, 0, OnInit, nullptr, OnAfter); }
-};
+class StaticApi : public probe::WindowTest {};
 
 Pixel g_centre, g_corner;
 
@@ -110,8 +83,8 @@ int32_t TexturedMaterial(const std::string& file) {
 } // namespace
 
 TEST_F(StaticApi, AHostBuiltLitTriangleShowsItsMaterialColour) {
-    g_init = [] { AddTriangle(0, RedMaterial()); };
-    g_afterFrame = [](int) {
+    g_run.init = [] { AddTriangle(0, RedMaterial()); };
+    g_run.afterFrame = [](int) {
         g_centre = probe::ReadFramePixel(32, 32);
         g_corner = probe::ReadFramePixel(1, 62);
     };
@@ -120,21 +93,21 @@ TEST_F(StaticApi, AHostBuiltLitTriangleShowsItsMaterialColour) {
     EXPECT_LT(g_centre[1], 10);
     EXPECT_LT(g_centre[2], 10);
     EXPECT_EQ(g_corner, (Pixel{0, 0, 0})); // outside the triangle: the clear colour
-    EXPECT_TRUE(g_messages.empty());
+    EXPECT_TRUE(g_run.messages.empty());
 }
 
 TEST_F(StaticApi, AMeshBehindTheCameraDrawsNothing) {
-    g_init = [] { AddTriangle(10, RedMaterial()); }; // camera at z = 5 looking toward -z
-    g_afterFrame = [](int) { g_centre = probe::ReadFramePixel(32, 32); };
+    g_run.init = [] { AddTriangle(10, RedMaterial()); }; // camera at z = 5 looking toward -z
+    g_run.afterFrame = [](int) { g_centre = probe::ReadFramePixel(32, 32); };
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(g_centre, (Pixel{0, 0, 0}));
 }
 
 TEST_F(StaticApi, AMeshWithoutItsOctreeIsNotDrawnAndAHiddenOneNeither) {
     static TQGLHandle mesh;
-    g_init = [] { mesh = AddTriangle(0, RedMaterial()); };
-    g_stopAfter = 3;
-    g_afterFrame = [](int frame) {
+    g_run.init = [] { mesh = AddTriangle(0, RedMaterial()); };
+    g_run.stopAfter = 3;
+    g_run.afterFrame = [](int frame) {
         if (frame == 1) qglSetStaticVisibleFlag(mesh, 0);
         if (frame == 2) g_centre = probe::ReadFramePixel(32, 32);
     };
@@ -144,20 +117,20 @@ TEST_F(StaticApi, AMeshWithoutItsOctreeIsNotDrawnAndAHiddenOneNeither) {
 }
 
 TEST_F(StaticApi, ABadMaterialIndexIsReportedOnceAndTheFrameGoesOn) {
-    g_init = [] { AddTriangle(0, 5); }; // no material 5
-    g_stopAfter = 4;
+    g_run.init = [] { AddTriangle(0, 5); }; // no material 5
+    g_run.stopAfter = 4;
     ASSERT_EQ(Run(), 0);
-    EXPECT_EQ(g_frames, 4);
-    ASSERT_EQ(g_messages.size(), 1u);
-    EXPECT_NE(g_messages[0].find("material index 5"), std::string::npos) << g_messages[0];
+    EXPECT_EQ(g_run.frames, 4);
+    ASSERT_EQ(g_run.messages.size(), 1u);
+    EXPECT_NE(g_run.messages[0].find("material index 5"), std::string::npos) << g_run.messages[0];
 }
 
 TEST_F(StaticApi, ADeletedMeshIsDrawnOnceMoreAndFreedAtTheEndOfThatFrame) {
     static int countAfterFrame1 = -1, countAfterFrame2 = -1;
     static Pixel atDeletion;
-    g_init = [] { AddTriangle(0, RedMaterial()); };
-    g_stopAfter = 2;
-    g_afterFrame = [](int frame) {
+    g_run.init = [] { AddTriangle(0, RedMaterial()); };
+    g_run.stopAfter = 2;
+    g_run.afterFrame = [](int frame) {
         if (frame == 1) {
             qglDeleteStaticObject(qglGetStaticObject(0));
             countAfterFrame1 = qglGetStaticObjectCount();
@@ -178,7 +151,7 @@ TEST_F(StaticApi, FaceDataIsACopyInOneSharedRecord) {
     static TQUARNFaceData* first = nullptr;
     static TQUARNFaceData* second = nullptr;
     static int32_t uniqueA = 0, uniqueB = 0, negZero = 0;
-    g_init = [] {
+    g_run.init = [] {
         TQGLHandle a = AddTriangle(0, 0);
         TQGLHandle b = qglGetStaticObject(qglAddStaticObject());
         qglAddStaticMeshVector(b, 7, 8, 9);
@@ -194,7 +167,7 @@ TEST_F(StaticApi, FaceDataIsACopyInOneSharedRecord) {
         EXPECT_EQ(first->Faces[0].c, 2);
         second = qglGetStaticFaceData(b);
     };
-    g_stopAfter = 1;
+    g_run.stopAfter = 1;
     Run();
     EXPECT_EQ(first, second);
     EXPECT_EQ(second->VertexCount, 3);
@@ -207,13 +180,13 @@ TEST_F(StaticApi, FaceListsGiveThreeIndicesPerFaceAndTheMeshArrays) {
     static int32_t count = 0;
     static int32_t *vi = nullptr, *ni = nullptr, *ti = nullptr;
     static TQUARNVector *v = nullptr, *n = nullptr, *t = nullptr;
-    g_init = [] {
+    g_run.init = [] {
         TQGLHandle m = AddTriangle(0, 0);
         qglAddStaticFaceMaterialIndex(m, 0, 3);
         qglAddStaticFaceMaterialIndex(m, 0, 0); // the last value stays
         qglGetStaticFaces(m, &count, &vi, &ni, &ti, &v, &n, &t);
     };
-    g_stopAfter = 1;
+    g_run.stopAfter = 1;
     Run();
     EXPECT_EQ(count, 1);
     EXPECT_EQ(vi[2], 2);
@@ -225,13 +198,13 @@ TEST_F(StaticApi, FaceListsGiveThreeIndicesPerFaceAndTheMeshArrays) {
 
 TEST_F(StaticApi, AFaceOutsideTheListIsAnErrorNotACrash) {
     static const char* error = nullptr;
-    g_init = [] {
+    g_run.init = [] {
         TQGLHandle m = qglGetStaticObject(qglAddStaticObject());
         qglClearLastError();
         qglAddStaticFaceVectorIndex(m, 4, 0);
         error = qglGetLastError();
     };
-    g_stopAfter = 1;
+    g_run.stopAfter = 1;
     Run();
     ASSERT_NE(error, nullptr);
     EXPECT_STREQ(error, "List index out of bounds (4)");
@@ -240,28 +213,28 @@ TEST_F(StaticApi, AFaceOutsideTheListIsAnErrorNotACrash) {
 TEST_F(StaticApi, ALitTexturedTriangleShowsItsTextureColour) {
     g_texture = TempFile("quarn_green");
     probe::WriteSolidBmp(g_texture, 2, 2, {20, 200, 40});
-    g_init = [] { AddTexturedTriangle(TexturedMaterial(g_texture)); };
-    g_afterFrame = [](int) { g_centre = probe::ReadFramePixel(32, 28); };
+    g_run.init = [] { AddTexturedTriangle(TexturedMaterial(g_texture)); };
+    g_run.afterFrame = [](int) { g_centre = probe::ReadFramePixel(32, 28); };
     ASSERT_EQ(Run(), 0);
     EXPECT_NEAR(g_centre[0], 20, 3);
     EXPECT_NEAR(g_centre[1], 200, 3);
     EXPECT_NEAR(g_centre[2], 40, 3);
-    EXPECT_TRUE(g_messages.empty());
+    EXPECT_TRUE(g_run.messages.empty());
     std::remove(g_texture.c_str());
 }
 
 TEST_F(StaticApi, TwoMaterialsNamingTheSameFileShareOneLoadedTexture) {
     g_texture = TempFile("quarn_shared");
     probe::WriteSolidBmp(g_texture, 2, 2, {200, 30, 30});
-    g_init = [] {
+    g_run.init = [] {
         TexturedMaterial(g_texture);
         std::remove(g_texture.c_str()); // a second load would fail now
         AddTexturedTriangle(TexturedMaterial(g_texture));
     };
-    g_afterFrame = [](int) { g_centre = probe::ReadFramePixel(32, 28); };
+    g_run.afterFrame = [](int) { g_centre = probe::ReadFramePixel(32, 28); };
     ASSERT_EQ(Run(), 0);
     EXPECT_NEAR(g_centre[0], 200, 3); // the second material still shows the texture
-    EXPECT_TRUE(g_messages.empty());
+    EXPECT_TRUE(g_run.messages.empty());
 }
 
 TEST_F(StaticApi, ATerrainFromAHeightMapHasTwoFacesPerCell) {
@@ -269,11 +242,11 @@ TEST_F(StaticApi, ATerrainFromAHeightMapHasTwoFacesPerCell) {
     static TQUARNFaceData* data = nullptr;
     g_texture = TempFile("quarn_height");
     probe::WriteSolidBmp(g_texture, 3, 3, {128, 0, 0});
-    g_init = [] {
+    g_run.init = [] {
         terrain = qglAddStaticObjectTerrain(g_texture.c_str(), "", "", 10, 1, 0, 0, 0, 0);
         if (terrain) data = qglGetStaticFaceData(terrain);
     };
-    g_stopAfter = 1;
+    g_run.stopAfter = 1;
     ASSERT_EQ(Run(), 0);
     ASSERT_NE(terrain, nullptr) << (qglGetLastError() ? qglGetLastError() : "");
     EXPECT_EQ(data->FaceCount, 8);
@@ -285,11 +258,11 @@ TEST_F(StaticApi, ATerrainFromAHeightMapHasTwoFacesPerCell) {
 TEST_F(StaticApi, AnUnreadableHeightMapLeavesNoMeshBehind) {
     static TQGLHandle terrain = reinterpret_cast<TQGLHandle>(1);
     static int32_t count = -1;
-    g_init = [] {
+    g_run.init = [] {
         terrain = qglAddStaticObjectTerrain("no-such-height-map.bmp", "", "", 10, 1, 0, 0, 0, 0);
         count = qglGetStaticObjectCount();
     };
-    g_stopAfter = 1;
+    g_run.stopAfter = 1;
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(terrain, nullptr);
     EXPECT_EQ(count, 0);
