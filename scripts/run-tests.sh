@@ -2,7 +2,9 @@
 # Installs the dependencies, builds everything and runs every test: ctest (unit, GL-trace and
 # headless integration tiers), the whole ctest suite again under AddressSanitizer +
 # UndefinedBehaviorSanitizer with the leak check, then each fuzz target for a bounded time.
+# Then the Windows DLLs: both architectures cross-built and their tests run under Wine.
 #   QUARN_SKIP_SANITIZERS=1 leaves the sanitizer pass out (a quick local run).
+#   QUARN_SKIP_WINDOWS=1 leaves the Windows stage out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -15,4 +17,7 @@ if [ "${QUARN_SKIP_SANITIZERS:-0}" != 1 ]; then
 fi
 if [ -x fuzz/run-all.sh ]; then
   fuzz/run-all.sh
+fi
+if [ "${QUARN_SKIP_WINDOWS:-0}" != 1 ]; then
+  scripts/build-windows.sh all
 fi

@@ -170,7 +170,11 @@ QUARN_API TQUARNVector* QUARN_CALL qpJointGetUpVectorPin(TQUARNVector* result, T
 /* ---- Vehicles ---------------------------------------------------------------------------- */
 
 QUARN_API TqpVehicleHandle QUARN_CALL qpVehicleCreate(TqpBodyHandle chassis); /* vehicle joint on the chassis (up is +Y); lives as long as the chassis; NULL on failure */
-QUARN_API TqpTyreHandle qpVehicleAddTyre(TqpVehicleHandle vehicle, const TQUARNVector* position, const TQUARNVector* pin, float mass, float width, float radius, float shock, float spring, float length); /* tyre at a chassis-space position turning about pin (axle); plain C convention on every platform; NULL on failure */
+#if defined(_WIN32) && !defined(_WIN64)
+#include "QuarnTyreCall32.h"
+#else
+QUARN_API TqpTyreHandle qpVehicleAddTyre(TqpVehicleHandle vehicle, const TQUARNVector* position, const TQUARNVector* pin, float mass, float width, float radius, float shock, float spring, float length); /* tyre at a chassis-space position turning about pin (axle); the platform's C convention; on 32-bit Windows the register convention of QuarnTyreCall32.h; NULL on failure */
+#endif
 QUARN_API void QUARN_CALL qpVehicleSetTyreTorque(TqpTyreHandle tyre, float torque); /* drive torque applied in every update from now on (0 rolls freely) */
 QUARN_API void QUARN_CALL qpVehicleSetTyreSteerAngle(TqpTyreHandle tyre, float degrees); /* steering angle applied in every update from now on (0 straight ahead) */
 

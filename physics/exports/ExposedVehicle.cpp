@@ -17,9 +17,18 @@ QUARN_API TqpVehicleHandle QUARN_CALL qpVehicleCreate(TqpBodyHandle chassis) {
     });
 }
 
+#if defined(_WIN32) && !defined(_WIN64)
+// The register-convention entry of 32-bit Windows (QuarnTyreCall32.h): same body, exported
+// by the .def alone.
+TqpTyreHandle __attribute__((regparm(3), stdcall))
+qpVehicleAddTyreRegisterCall(TqpVehicleHandle vehicle, const TQUARNVector* position,
+                             const TQUARNVector* pin, float length, float spring, float shock,
+                             float radius, float width, float mass) {
+#else
 QUARN_API TqpTyreHandle qpVehicleAddTyre(TqpVehicleHandle vehicle, const TQUARNVector* position,
                                          const TQUARNVector* pin, float mass, float width,
                                          float radius, float shock, float spring, float length) {
+#endif
     return PhysicsGuard<TqpTyreHandle>(nullptr, [&] {
         const char* fn = "qpVehicleAddTyre";
         auto* v = Live<TqpVehicle>(vehicle, HandleKind::Vehicle, fn, "vehicle");

@@ -241,6 +241,11 @@ void QUARN_CALL ThrowOnce(TqpBodyHandle body) {
 } // namespace
 
 TEST(CallbackFailures, AHostExceptionBecomesTheLastErrorAndTheNextStepRuns) {
+#if defined(_WIN32) && !defined(_WIN64)
+    // 32-bit MinGW unwinds with DWARF tables that each module registers with its own copy of
+    // the runtime: an exception thrown in the host cannot travel through the DLL's frames.
+    GTEST_SKIP() << "exceptions do not cross a DLL with its own runtime on 32-bit Windows";
+#endif
     TqpWorldHandle world = qpWorldCreate();
     TqpBodyHandle box = AddFallingBox(world, TQUARNVector{1, 1, 1}, 1, TQUARNVector{0, 10, 0});
     qpBodySetForceAndTorqueCallback(box, &ThrowOnce);
