@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -300,6 +301,28 @@ TEST_F(EffectsApi, SmokeWithAMissingTextureIsReportedOnceAndStillPutsPixelsOnScr
     EXPECT_GT(lit.back(), 0);
     qglSetDynamicSmokeParticleSystemEnabledFlag(nullptr, 0); // not a system: an error, no crash
     EXPECT_NE(qglGetLastError(), nullptr);
+}
+
+TEST_F(EffectsApi, CubeMapCaptureKeepsTheHostsProjection) {
+    static std::array<float, 16> before{}, after{};
+    static const std::string dir = TempPath("cubeprojection") + "/";
+    g_stopAfter = 1;
+    g_init = [] {
+        using GetFloatv = void (*)(unsigned, float*);
+        const auto get = probe::GLEntry<GetFloatv>("glGetFloatv");
+        ASSERT_NE(get, nullptr);
+        constexpr unsigned kProjectionMatrix = 0x0BA7;
+        qglSetCameraProjection(70, 0.5f, 300);
+        get(kProjectionMatrix, before.data());
+        qglRenderSceneCubemapTexturesToFiles(dir.c_str(), 16, 64, 64, 0, 0, 0);
+        get(kProjectionMatrix, after.data());
+    };
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(after, before);
+    EXPECT_NEAR(before[5], 1.0f / std::tan(35.0f * 3.14159265f / 180.0f), 1e-4f);
+    for (const char* s : {"xpos", "xneg", "ypos", "yneg", "zpos", "zneg"})
+        std::remove((dir + "cube" + s + ".bmp").c_str());
+    ::rmdir(dir.c_str());
 }
 
 TEST_F(EffectsApi, CubeMapCaptureWritesSixViewsAndAnObjectInPlusXShowsOnlyThere) {
