@@ -35,7 +35,8 @@ void WarpCursor(int x, int y) {
 void ClientOriginOnScreen(int& x, int& y) {
     EngineState& e = Engine();
     x = y = 0;
-    if (e.renderScreen && e.renderScreen->backend()) e.renderScreen->backend()->ClientToScreen(x, y);
+    if (e.renderScreen && e.renderScreen->backend())
+        e.renderScreen->backend()->ClientToScreen(x, y);
 }
 
 void DispatchKeysHeld() {
