@@ -470,6 +470,28 @@ TEST_F(EffectsApi, SceneMapRendersTrackedMarkersIntoTheMapMaterialShownByAHud) {
     EXPECT_NE(qglGetLastError(), nullptr);
 }
 
+TEST_F(EffectsApi, ClearingTheMapMaterialWithNullLeavesItsTextureUnrendered) {
+    static Pixel centre;
+    static const char* error;
+    g_init = [] {
+        TQGLHandle map = qglAddMaterial("map");
+        qglSetMaterialLightFlag(map, 0);
+        ASSERT_NE(qglAddMaterialRenderTargetShader(map, 32), nullptr);
+        qglSetSceneMapMaterial(map);
+        qglSetSceneMapTextureDimentions(32);
+        qglSetSceneMapEyePos(0, 100, 0.01f);
+        qglAddSceneMapTrackedObject(qglGetDynamicObject(qglAddDynamicObject()), 1);
+        qglSetSceneMapRenderFlag(1);
+        qglAddDynamicHUDObject(64, 64, 32, 32, 64, 64, map);
+        qglSetSceneMapMaterial(nullptr);
+        error = qglGetLastError();
+    };
+    g_after = [](int) { centre = probe::ReadFramePixel(32, 32); };
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(error, nullptr);
+    EXPECT_LT(centre[0], 128); // no red marker: the map went nowhere
+}
+
 TEST_F(EffectsApi, LensFlareAheadFadesInAdditivelyAndFollowsTheCamera) {
     static const std::string white = TempPath("flare") + ".bmp";
     WriteSolidBmp(white, 4, 4, {255, 255, 255});
