@@ -111,10 +111,10 @@ TEST_F(DynamicApi, ObjectsMadeAfterDeletingAFlaggedSelectionSurviveTheFrameEnd) 
     g_init = [] {
         g_handles.push_back(qglGetDynamicObject(qglAddDynamicObject()));
         g_handles.push_back(qglGetStaticObject(qglAddStaticObject()));
+        qglAddSceneSelected(g_handles[0]); // selected first: a flagged object is refused
+        qglAddSceneSelected(g_handles[1]);
         qglDeleteDynamicObject(g_handles[0]);
         qglDeleteStaticObject(g_handles[1]);
-        qglAddSceneSelected(g_handles[0]);
-        qglAddSceneSelected(g_handles[1]);
     };
     g_after = [](int frame) {
         if (frame == 1) {
@@ -129,6 +129,7 @@ TEST_F(DynamicApi, ObjectsMadeAfterDeletingAFlaggedSelectionSurviveTheFrameEnd) 
     EXPECT_EQ(g_counts, (std::vector<int32_t>{1, 1, 1, 1}));
     EXPECT_EQ(qglGetDynamicObject(0), g_handles[2]);
     EXPECT_EQ(qglGetStaticObject(0), g_handles[3]);
+    EXPECT_EQ(qglGetLastError(), nullptr);
 }
 
 TEST_F(DynamicApi, TransformExportsRebuildAndReportTheMatrix) {
