@@ -227,7 +227,17 @@ TEST_F(DynamicApi, FacesAddedWhileHiddenAreDrawnOnceShown) {
         qglSetCameraDirection(0, 0, -1);
         g_handles.push_back(qglGetDynamicObject(qglAddDynamicObject()));
         g_handles.push_back(GlowMaterial("red", 1, 0, 0));
-        qglSetDynamicVisibleFlag(g_handles[0], 0);
+        // One small face away from the centre before the object is hidden.
+        TQGLHandle o = g_handles[0];
+        const int32_t f = qglAddDynamicFace(o);
+        const int32_t n = qglAddDynamicMeshNormal(o, 0, 0, 1);
+        for (const std::array<float, 2>& c :
+             {std::array<float, 2>{1.5f, 1.5f}, {1.7f, 1.5f}, {1.7f, 1.7f}}) {
+            qglAddDynamicFaceVectorIndex(o, f, qglAddDynamicMeshVector(o, c[0], c[1], 0));
+            qglAddDynamicFaceNormalIndex(o, f, n);
+        }
+        qglAddDynamicFaceMaterialIndex(o, f, qglGetMaterialIndex(g_handles[1]));
+        qglSetDynamicVisibleFlag(o, 0);
     };
     g_after = [](int frame) {
         g_pixels.push_back(CentrePixel());
