@@ -2,6 +2,7 @@
 
 #include "engine/assets/NQStream.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace quarn {
@@ -223,6 +224,9 @@ void ReadTriMesh(ChunkReader chunk, TMesh3DS& mesh) {
                 v.x = c.Single();
                 v.y = c.Single();
                 v.z = c.Single();
+                // A non-finite point would poison the octree's bounds and the physics tree.
+                if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z))
+                    c.Fail(Format("mesh %s has a non-finite vertex", mesh.name.c_str()));
             }
         } else if (id == kChunkTexVerts) {
             const uint16_t n = c.Word();

@@ -98,13 +98,10 @@ void TFileSystem::LoadFromBytes(const std::string& fileName, std::vector<uint8_t
                                header.directoryOffset));
         stream.Seek(header.directoryOffset);
         directory.resize(count);
-        for (uint32_t i = 0; i < count; ++i) {
-            TFileSystemDirectoryItem& item = directory[i];
+        // An entry whose data lies outside the file is refused when extracted, so one damaged
+        // entry leaves the others usable.
+        for (TFileSystemDirectoryItem& item : directory)
             item.ReadFromStream(stream);
-            if (uint64_t(item.dataOffset) + item.dataSize > stream.Size())
-                stream.Fail(Format("entry %u (%s) claims %u bytes at offset %u, past the end", i,
-                                   item.name.c_str(), item.dataSize, item.dataOffset));
-        }
     } else {
         header.directoryOffset = static_cast<uint32_t>(
             std::min<size_t>(stream.Size(), std::numeric_limits<uint32_t>::max()));
@@ -127,7 +124,10 @@ bool TFileSystem::ExtractFile(const std::string& name, std::vector<uint8_t>& out
     const int i = FindEntry(name);
     if (i < 0) return false;
     const TFileSystemDirectoryItem& item = directory_[size_t(i)];
-    // Checked at load (or written by AddEntry), so the range lies inside data_.
+    if (uint64_t(item.dataOffset) + item.dataSize > data_.size())
+        throw EngineError(Format("%s: entry %s claims %u bytes at offset %u, past the end",
+                                 fileName_.c_str(), item.name.c_str(), item.dataSize,
+                                 item.dataOffset));
     const uint8_t* first = data_.data() + item.dataOffset;
     out.assign(first, first + item.dataSize);
     typeCode = item.typeCode;

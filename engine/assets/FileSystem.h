@@ -68,7 +68,8 @@ class TFileSystem {
     void LoadFromBytes(const std::string& fileName, std::vector<uint8_t> bytes);
 
     // The first entry whose name equals name ignoring letter case: its bytes replace out and
-    // its type code goes to typeCode. False (out and typeCode untouched) when none matches.
+    // its type code goes to typeCode. False (out and typeCode untouched) when none matches;
+    // an EngineError naming the archive and the entry when its data lies outside the file.
     bool ExtractFile(const std::string& name, std::vector<uint8_t>& out, uint16_t& typeCode) const;
     // Index of that entry, or -1.
     int FindEntry(const std::string& name) const;

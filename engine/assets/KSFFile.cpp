@@ -1,5 +1,7 @@
 #include "engine/assets/KSFFile.h"
 
+#include <cmath>
+
 namespace quarn {
 
 namespace {
@@ -70,6 +72,10 @@ int32_t ReadIndexList(TNQStream& s, std::vector<int32_t>& pool) {
 KsfMesh ReadMesh(TNQStream& s) {
     KsfMesh mesh;
     ReadVectors(s, mesh.vertices, "vertex count");
+    // A non-finite vertex would poison the octree's bounds and the physics tree.
+    for (const Vec3& v : mesh.vertices)
+        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z))
+            s.Fail("a mesh has a non-finite vertex");
     ReadVectors(s, mesh.normals, "normal count");
     ReadVectors(s, mesh.texCoords, "texture-coordinate count");
     const int32_t faces = s.ReadCount(kMinFaceBytes, "face count");

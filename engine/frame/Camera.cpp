@@ -21,12 +21,22 @@ void TQGLCamera::UpdateDirection() {
     // The point transform adds the fourth row, which is zero for rotations.
 }
 
+void TQGLCamera::ScreenCentre(int& x, int& y) const {
+    int ox = 0, oy = 0;
+    if (clientOrigin_) clientOrigin_(ox, oy);
+    x = centreX + ox;
+    y = centreY + oy;
+}
+
 void TQGLCamera::MouseLook(int x, int y) {
-    if (x == centreX && y == centreY) return;
+    // The cursor arrives in screen coordinates; the window need not sit at the screen origin.
+    int cx = 0, cy = 0;
+    ScreenCentre(cx, cy);
+    if (x == cx && y == cy) return;
     // In double: the int difference overflows for cursor positions near the int limits.
-    const float dx = static_cast<float>(double(centreX) - double(x));
-    const float dy = static_cast<float>(double(centreY) - double(y));
-    if (cursorWarp_) cursorWarp_(centreX, centreY);
+    const float dx = static_cast<float>(double(cx) - double(x));
+    const float dy = static_cast<float>(double(cy) - double(y));
+    if (cursorWarp_) cursorWarp_(cx, cy);
     yaw = static_cast<float>(yaw + dx * mouseSensitivity);
     pitch = static_cast<float>(invertMouse ? pitch - dy * mouseSensitivity
                                            : pitch + dy * mouseSensitivity);

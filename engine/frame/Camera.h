@@ -11,6 +11,8 @@ class TQGLCamera {
     // Moves the system cursor (screen coordinates) after clearing the swallow flag of the
     // window procedure; mouse look uses it to put the cursor back at the centre.
     using CursorWarp = void (*)(int x, int y);
+    // The screen position of the window's client origin: the centre is relative to it.
+    using ClientOrigin = void (*)(int& x, int& y);
 
     TQGLCamera(int width, int height, const Vec3& position);
 
@@ -29,6 +31,9 @@ class TQGLCamera {
         centreY = y;
     }
     void SetCursorWarp(CursorWarp warp) { cursorWarp_ = warp; }
+    void SetClientOrigin(ClientOrigin origin) { clientOrigin_ = origin; }
+    // The centre in screen coordinates, where mouse look puts the cursor back.
+    void ScreenCentre(int& x, int& y) const;
 
     Vec3 direction{-1.0f, 0.0f, 0.0f};
     Vec3 up{0.0f, 1.0f, 0.0f};
@@ -41,6 +46,7 @@ class TQGLCamera {
 
   private:
     CursorWarp cursorWarp_ = nullptr;
+    ClientOrigin clientOrigin_ = nullptr;
 };
 
 } // namespace quarn

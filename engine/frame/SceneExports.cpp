@@ -82,8 +82,9 @@ QUARN_API void QUARN_CALL qglGetSceneMousePosition(int32_t* X, int32_t* Y) {
 
 QUARN_API void QUARN_CALL qglSetSceneMousePositionToCenter(void) {
     GuardGLVoid([&] {
-        const TQGLCamera& c = RequireScene().camera;
-        MoveCursorFromCode(c.centreX, c.centreY);
+        int x = 0, y = 0;
+        RequireScene().camera.ScreenCentre(x, y);
+        MoveCursorFromCode(x, y);
     });
 }
 

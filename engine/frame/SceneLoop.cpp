@@ -32,6 +32,13 @@ void WarpCursor(int x, int y) {
     if (e.renderScreen && e.renderScreen->backend()) e.renderScreen->backend()->SetCursorPos(x, y);
 }
 
+void ClientOriginOnScreen(int& x, int& y) {
+    EngineState& e = Engine();
+    x = y = 0;
+    if (e.renderScreen && e.renderScreen->backend())
+        e.renderScreen->backend()->ClientToScreen(x, y);
+}
+
 void DispatchKeysHeld() {
     EngineState& e = Engine();
     const size_t count = e.input.registeredSceneKeys.size();
@@ -132,6 +139,7 @@ int32_t RunSceneLoop(TQGLWinDLLScreen& screen) {
     try {
         screen.CreateScene();
         screen.scene->camera.SetCursorWarp(&WarpCursor);
+        screen.scene->camera.SetClientOrigin(&ClientOriginOnScreen);
         screen.scene->screenResize = &ResizeRenderScreen;
         if (e.callbacks.onSceneInit) e.callbacks.onSceneInit();
         screen.scene->beforeRender = &CallBeforeRender;

@@ -149,6 +149,10 @@ QUARN_API void QUARN_CALL qglSetSceneMapTextureDimentions(int32_t Size) {
 QUARN_API void QUARN_CALL qglSetSceneMapMaterial(TQGLHandle Material) {
     GuardGLVoid([&] {
         TQGLScene& scene = RequireScene();
+        if (!Material) { // no material: the map is rendered into nothing
+            scene.mapMaterial = nullptr;
+            return;
+        }
         TQGLMaterial& material = RequireLive<TQGLMaterial>(Material);
         if (scene.materials.IndexOf(&material) < 0)
             throw EngineError("The map material is not in the scene's material list");

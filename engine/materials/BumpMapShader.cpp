@@ -64,7 +64,8 @@ void TQGLCgBaseShader::LoadCgProgram(bool isFragment, const std::string& fileNam
     program->context = context;
     program->program =
         cgCreateProgramFromFile(context, CG_SOURCE, fileName.c_str(), profile, "main", nullptr);
-    cgGLLoadProgram(program->program);
+    // A failed compile has already been reported; loading nothing would report it again.
+    if (program->program) cgGLLoadProgram(program->program);
     (isFragment ? fragmentProgram : vertexProgram) = std::move(program);
 }
 

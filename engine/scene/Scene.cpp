@@ -127,7 +127,8 @@ void TQGLBaseScene::RenderDynamicObjects(uint32_t ticks) {
             d->BillboardCamUp = billboardCamUp;
         }
         if (d->Prepare(ticks)) {
-            d->EnsureCompiled();
+            // Compiled at its first visible draw, so faces added while hidden are drawn.
+            if (d->Visible) d->EnsureCompiled();
             statistics.CountDynamic(*d);
             if (d->HasBlendedMaterial) {
                 d->ComputeCameraDistance(billboardCamPos);

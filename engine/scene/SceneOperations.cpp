@@ -132,9 +132,17 @@ void TQGLBaseScene::DeleteSelected() {
         TQGLBaseObject* member = selection.back();
         selection.pop_back();
         const MemberKinds k = KindsOf(member);
+        // Freed now: also out of this frame's pending deletions, which would otherwise free
+        // whatever object the allocator puts at the same address before the frame ends.
         if (k.statik) {
+            deletedStatics_.erase(
+                std::remove(deletedStatics_.begin(), deletedStatics_.end(), k.statik),
+                deletedStatics_.end());
             staticObjects.Remove(k.statik);
         } else if (k.dynamic) {
+            deletedDynamics_.erase(
+                std::remove(deletedDynamics_.begin(), deletedDynamics_.end(), k.dynamic),
+                deletedDynamics_.end());
             ForgetDynamicObject(k.dynamic);
             dynamicObjects.Remove(k.dynamic);
         }
@@ -199,6 +207,8 @@ void TQGLBaseScene::RenderCubeMapToFiles(const std::string& directory, int32_t s
     glViewport(0, 0, size, size);
     glScissor(0, 0, size, size);
     glEnable(GL_SCISSOR_TEST);
+    glMatrixMode(GL_PROJECTION); // the host's projection comes back after the capture
+    glPushMatrix();
     BeginSquareView();
     // Only the part of the square inside the window can be read; the rest stays black.
     const int readW = std::min(size, width), readH = std::min(size, height);
@@ -237,8 +247,7 @@ void TQGLBaseScene::RenderCubeMapToFiles(const std::string& directory, int32_t s
     const int32_t h = windowHeight == 0 ? 1 : windowHeight;
     glViewport(0, 0, windowWidth, h);
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, double(windowWidth) / double(h), 1.0, 2000.0);
+    glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 

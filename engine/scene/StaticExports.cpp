@@ -4,6 +4,8 @@
 #include "engine/scene/FaceDataExchange.h"
 #include "engine/scene/StaticMeshObject.h"
 
+#include <cmath>
+
 using namespace quarn;
 
 namespace {
@@ -61,7 +63,17 @@ QUARN_API int32_t QUARN_CALL qglGetStaticObjectCount(void) {
 }
 
 QUARN_API void QUARN_CALL qglBuildStaticOctree(TQGLHandle Object) {
-    GuardGLVoid([&] { Mesh(Object).RebuildOctree(); });
+    GuardGLVoid([&] {
+        TQGLStaticMeshObject& mesh = Mesh(Object);
+        // Checked first: an octree around non-finite bounds would be half-built nonsense.
+        for (size_t i = 0; i < mesh.Vertices.size(); ++i) {
+            const Vec3& v = mesh.Vertices[i];
+            if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z))
+                throw EngineError(
+                    Format("Static mesh vertex %zu is not finite: no octree built", i));
+        }
+        mesh.RebuildOctree();
+    });
 }
 
 QUARN_API void QUARN_CALL qglDeleteStaticObject(TQGLHandle Object) {

@@ -149,8 +149,10 @@ QUARN_API void* QUARN_CALL qglGetSceneWindowHandle(void);
 
 /* Saves what the window shows (the last swapped frame) as a 24-bit BMP file. */
 QUARN_API void QUARN_CALL qglCopySceneScreenToBitmapFile(const char* FileName);
-/* Saves the Width x Height rectangle with top-left (X, Y) (window coordinates, y downward);
- * pixels outside the window stay black. */
+/* Saves the Width x Height rectangle with top-left (X, Y) (window coordinates, y downward).
+ * Width and Height are first cut to the window's width and height (the corner kept), so the
+ * file is smaller than asked for a larger rectangle; pixels of the cut rectangle that lie
+ * outside the window (a corner off the window) are black. */
 QUARN_API void QUARN_CALL qglCopySceneScreenPartToBitmapFile(const char* FileName, int32_t X,
                                                              int32_t Y, int32_t Width,
                                                              int32_t Height);
@@ -268,7 +270,7 @@ QUARN_API TQGLHandle QUARN_CALL qglAddDynamicProxyObject(TQGLHandle Source, uint
 /* Drawn once more by the next frame, then freed at its end; the handle dies with it. */
 QUARN_API void QUARN_CALL qglDeleteDynamicObject(TQGLHandle Object);
 /* Append a vertex, normal or texture coordinate; return its index. Geometry is compiled on the
- * object's first draw; later changes are not drawn. */
+ * object's first visible draw; later changes are not drawn. */
 QUARN_API int32_t QUARN_CALL qglAddDynamicMeshVector(TQGLHandle Object, float X, float Y, float Z);
 QUARN_API int32_t QUARN_CALL qglAddDynamicMeshNormal(TQGLHandle Object, float X, float Y, float Z);
 QUARN_API int32_t QUARN_CALL qglAddDynamicMeshTexCoord(TQGLHandle Object, float S, float T,
@@ -291,14 +293,15 @@ QUARN_API void QUARN_CALL qglAddDynamicFaceNormalIndex(TQGLHandle Object, int32_
                                                        int32_t Index);
 QUARN_API void QUARN_CALL qglAddDynamicFaceTexCoordIndex(TQGLHandle Object, int32_t FaceIndex,
                                                          int32_t Index);
-/* Replaces the face's material (an index into the material list). */
-/* Bulk version, as qglAddStaticMeshArrays; compiled on the object's first draw like its faces. */
+/* Bulk version, as qglAddStaticMeshArrays; compiled on the object's first visible draw like
+ * its faces. */
 QUARN_API int32_t QUARN_CALL qglAddDynamicMeshArrays(TQGLHandle Object, int32_t VertexCount,
                                                      const TQUARNVector* Vertices,
                                                      const TQUARNVector* Normals,
                                                      const TQUARNVector* TexCoords,
                                                      int32_t FaceCount, const int32_t* Faces,
                                                      const int32_t* FaceMaterials);
+/* Replaces the face's material (an index into the material list). */
 QUARN_API void QUARN_CALL qglAddDynamicFaceMaterialIndex(TQGLHandle Object, int32_t FaceIndex,
                                                          int32_t MaterialIndex);
 /* As qglGetStaticFaceData, sharing its record; a proxy reports its source's vertices. */
@@ -324,8 +327,9 @@ QUARN_API float QUARN_CALL qglGetDynamicPitch(TQGLHandle Object);
 QUARN_API float QUARN_CALL qglGetDynamicYaw(TQGLHandle Object);
 QUARN_API float QUARN_CALL qglGetDynamicRoll(TQGLHandle Object);
 /* Stores M (16 floats, copied). Flag 1: the object is drawn and culled with M as given (until
- * a position or angle setter rebuilds it). Flag 0: position and angles are read from M
- * (rotation about X, Y, Z); a singular M moves the object to its translation and keeps the
+ * a position or angle setter rebuilds it). Flag 0: position and angles are read from M in
+ * the order the object composes them (yaw about Y, then pitch about X, then roll about Z), so
+ * the angles rebuild M; a singular M moves the object to its translation and keeps the
  * angles. */
 QUARN_API void QUARN_CALL qglSetDynamicMatrix(TQGLHandle Object, const float* M, uint8_t Flag);
 /* Note the order: the output (16 floats) first. A matrix never set (a proxy's) is composed from
@@ -667,7 +671,8 @@ QUARN_API void QUARN_CALL qglDeleteSceneSelected(void);
 QUARN_API void QUARN_CALL qglSetSceneMapRenderFlag(uint8_t Flag);
 /* The map viewport's side in pixels (128 by default). */
 QUARN_API void QUARN_CALL qglSetSceneMapTextureDimentions(int32_t Size);
-/* A material of the scene's list (NULL is refused; qglSetSceneMapRenderFlag(0) stops the map). */
+/* A material of the scene's list, or NULL to clear it (qglSetSceneMapRenderFlag(0) stops the
+ * map). */
 QUARN_API void QUARN_CALL qglSetSceneMapMaterial(TQGLHandle Material);
 /* The map camera's eye, looking at the origin ((1, 1000, 1) by default). */
 QUARN_API void QUARN_CALL qglSetSceneMapEyePos(float X, float Y, float Z);

@@ -120,8 +120,9 @@ QUARN_API TqpJointHandle QUARN_CALL qpJointCreateUpVector(TqpBodyHandle body,
 
 QUARN_API void QUARN_CALL qpJointDestroyUpVector(TqpJointHandle joint) {
     PhysicsGuardVoid([&] {
-        if (TqpJointUpVector* j = UpVector(joint, "qpJointDestroyUpVector"))
-            TqpJointBase::Destroy(j);
+        // Frees either kind, as qpJointDestroy does.
+        TqpJointBase::Destroy(
+            Live<TqpJointBase>(joint, HandleKind::Joint, "qpJointDestroyUpVector", "joint"));
     });
 }
 

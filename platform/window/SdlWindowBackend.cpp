@@ -192,7 +192,11 @@ class SdlWindowBackend final : public WindowBackend {
         cursorX_ = x;
         cursorY_ = y;
         if (!offscreen_) {
-            SDL_WarpMouseGlobal(x, y); // SDL reports the move as a motion event
+            // Relative to the window: works where the window manager placed it, and where no
+            // global warp exists. SDL reports the move as a motion event.
+            int wx = 0, wy = 0;
+            ClientToScreen(wx, wy);
+            if (window_) SDL_WarpMouseInWindow(window_, x - wx, y - wy);
             return;
         }
         // No pointer device offscreen: the move message the jump causes is posted here.
@@ -392,8 +396,7 @@ class SdlWindowBackend final : public WindowBackend {
             default:
                 return false;
             }
-            if (down && e.button.clicks == 2 && e.button.button == SDL_BUTTON_LEFT)
-                msg = WM_LBUTTONDBLCLK;
+            // The window class has no double-click style: every press is a plain button-down.
             out = WindowMessage{msg, ButtonFlags(), MakeLParam(e.button.x, e.button.y)};
             return true;
         }

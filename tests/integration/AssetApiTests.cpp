@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <array>
+#include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -278,4 +280,102 @@ TEST_F(AssetApi, ImportedModelRendersWithItsTexture) {
     Run();
     EXPECT_TRUE(Blue(left)) << left[0] << "," << left[1] << "," << left[2];
     EXPECT_TRUE(Red(right)) << right[0] << "," << right[1] << "," << right[2];
+}
+
+namespace {
+
+void PutLE(std::string& out, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(char((v >> (8 * i)) & 0xFF));
+}
+std::string Chunk(uint16_t id, const std::string& body) {
+    std::string out;
+    PutLE(out, id, 2);
+    PutLE(out, uint32_t(6 + body.size()), 4);
+    return out + body;
+}
+uint32_t FloatBits(float f) {
+    uint32_t u;
+    std::memcpy(&u, &f, 4);
+    return u;
+}
+
+// One triangle; its second corner's x is `x`.
+std::string TriangleModel(float x) {
+    std::string points;
+    PutLE(points, 3, 2);
+    for (float v : {0.0f, 0.0f, 0.0f, x, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f})
+        PutLE(points, FloatBits(v), 4);
+    std::string faces;
+    PutLE(faces, 1, 2);
+    for (uint32_t w : {0u, 1u, 2u, 0u})
+        PutLE(faces, w, 2);
+    const std::string mesh = Chunk(0x4100, Chunk(0x4110, points) + Chunk(0x4120, faces));
+    return Chunk(0x4D4D, Chunk(0x3D3D, Chunk(0x4000, std::string("tri\0", 4) + mesh)));
+}
+
+} // namespace
+
+// Non-finite vertices would poison the octree's bounds and the physics tree: refused, naming
+// the file, with nothing added.
+TEST_F(AssetApi, NonFiniteVerticesAreRefusedAndAddNothing) {
+    std::ofstream(Path("fine.3ds"), std::ios::binary) << TriangleModel(1);
+    std::ofstream(Path("nan.3ds"), std::ios::binary) << TriangleModel(std::nanf(""));
+    std::ofstream(Path("inf.3ds"), std::ios::binary) << TriangleModel(INFINITY);
+    // A tool-made scene whose first vertex coordinate (-3) becomes NaN.
+    WriteTwoQuadModel(dir);
+    ASSERT_EQ(Tool(std::string(QUARN_KSF_TOOL) + " " + Path("scene.ksf") + " " + Path("scene.qpk") +
+                   " " + Path("quads.obj")),
+              0);
+    std::ifstream whole(Path("scene.ksf"), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
+    std::string minusThree, nan;
+    PutLE(minusThree, FloatBits(-3.0f), 4);
+    PutLE(nan, FloatBits(std::nanf("")), 4);
+    const size_t at = bytes.find(minusThree);
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, 4, nan);
+    std::ofstream(Path("nan.ksf"), std::ios::binary) << bytes;
+
+    static std::string d;
+    static std::vector<std::string> errors;
+    static int32_t statics, dynamics, fineStatics;
+    d = dir.string() + "/";
+    errors.clear();
+    g_init = [] {
+        const auto fails = [](TQGLHandle h) {
+            EXPECT_EQ(h, nullptr);
+            errors.push_back(qglGetLastError() ? qglGetLastError() : "");
+            qglClearLastError();
+        };
+        TQUARNPointerArray s = nullptr, dy = nullptr, m = nullptr;
+        fails(qglImportStatic3DS((d + "nan.3ds").c_str()));
+        fails(qglImportDynamic3DS((d + "inf.3ds").c_str()));
+        fails(qglLoadSceneKSF((d + "nan.ksf").c_str(), (d + "scene.qpk").c_str(), &s, &dy, &m));
+        statics = qglGetStaticObjectCount();
+        dynamics = qglGetDynamicObjectCount();
+        // A mesh built by the host: the octree is refused as a whole.
+        TQGLHandle mesh = qglGetStaticObject(qglAddStaticObject());
+        qglAddStaticMeshVector(mesh, 0, 0, 0);
+        qglAddStaticMeshVector(mesh, std::nanf(""), 0, 0);
+        qglAddStaticMeshVector(mesh, 0, 1, 0);
+        const int32_t f = qglAddStaticFace(mesh);
+        for (int32_t v = 0; v < 3; ++v)
+            qglAddStaticFaceVectorIndex(mesh, f, v);
+        qglBuildStaticOctree(mesh);
+        errors.push_back(qglGetLastError() ? qglGetLastError() : "");
+        qglClearLastError();
+        qglDeleteStaticObject(mesh);
+        EXPECT_NE(qglImportStatic3DS((d + "fine.3ds").c_str()), nullptr); // the writer is sound
+        fineStatics = qglGetStaticObjectCount();
+    };
+    Run();
+    ASSERT_EQ(errors.size(), 4u);
+    EXPECT_NE(errors[0].find("nan.3ds"), std::string::npos) << errors[0];
+    EXPECT_NE(errors[1].find("inf.3ds"), std::string::npos) << errors[1];
+    EXPECT_NE(errors[2].find("nan.ksf"), std::string::npos) << errors[2];
+    EXPECT_NE(errors[3].find("not finite"), std::string::npos) << errors[3];
+    EXPECT_EQ(statics, 0);
+    EXPECT_EQ(dynamics, 0);
+    EXPECT_EQ(fineStatics, 2);
 }

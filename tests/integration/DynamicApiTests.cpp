@@ -102,6 +102,36 @@ TEST_F(DynamicApi, TwoObjectsDeletedInOneFrameAreBothFreedAndNothingElse) {
     EXPECT_EQ(qglGetDynamicObject(2), g_handles[3]);
 }
 
+// The selection frees an object flagged for deletion at once; objects made right after it may
+// get its address and must survive the frame's end.
+TEST_F(DynamicApi, ObjectsMadeAfterDeletingAFlaggedSelectionSurviveTheFrameEnd) {
+    g_handles.clear();
+    g_counts.clear();
+    g_stopAfter = 2;
+    g_init = [] {
+        g_handles.push_back(qglGetDynamicObject(qglAddDynamicObject()));
+        g_handles.push_back(qglGetStaticObject(qglAddStaticObject()));
+        qglAddSceneSelected(g_handles[0]); // selected first: a flagged object is refused
+        qglAddSceneSelected(g_handles[1]);
+        qglDeleteDynamicObject(g_handles[0]);
+        qglDeleteStaticObject(g_handles[1]);
+    };
+    g_after = [](int frame) {
+        if (frame == 1) {
+            qglDeleteSceneSelected();
+            g_handles.push_back(qglGetDynamicObject(qglAddDynamicObject()));
+            g_handles.push_back(qglGetStaticObject(qglAddStaticObject()));
+        }
+        g_counts.push_back(qglGetDynamicObjectCount());
+        g_counts.push_back(qglGetStaticObjectCount());
+    };
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(g_counts, (std::vector<int32_t>{1, 1, 1, 1}));
+    EXPECT_EQ(qglGetDynamicObject(0), g_handles[2]);
+    EXPECT_EQ(qglGetStaticObject(0), g_handles[3]);
+    EXPECT_EQ(qglGetLastError(), nullptr);
+}
+
 TEST_F(DynamicApi, TransformExportsRebuildAndReportTheMatrix) {
     g_init = [] {
         TQGLHandle o = qglGetDynamicObject(qglAddDynamicObject());
@@ -186,6 +216,51 @@ TEST_F(DynamicApi, ABlendedQuadInFrontOfAnOpaqueOneShowsTheBlendColour) {
     EXPECT_GE(g_pixels[0][0], 250); // red + green
     EXPECT_GE(g_pixels[0][1], 250);
     EXPECT_LE(g_pixels[0][2], 5);
+}
+
+TEST_F(DynamicApi, FacesAddedWhileHiddenAreDrawnOnceShown) {
+    g_pixels.clear();
+    g_handles.clear();
+    g_stopAfter = 2;
+    g_init = [] {
+        qglSetCameraPosition(0, 0, 5);
+        qglSetCameraDirection(0, 0, -1);
+        g_handles.push_back(qglGetDynamicObject(qglAddDynamicObject()));
+        g_handles.push_back(GlowMaterial("red", 1, 0, 0));
+        // One small face away from the centre before the object is hidden.
+        TQGLHandle o = g_handles[0];
+        const int32_t f = qglAddDynamicFace(o);
+        const int32_t n = qglAddDynamicMeshNormal(o, 0, 0, 1);
+        for (const std::array<float, 2>& c :
+             {std::array<float, 2>{1.5f, 1.5f}, {1.7f, 1.5f}, {1.7f, 1.7f}}) {
+            qglAddDynamicFaceVectorIndex(o, f, qglAddDynamicMeshVector(o, c[0], c[1], 0));
+            qglAddDynamicFaceNormalIndex(o, f, n);
+        }
+        qglAddDynamicFaceMaterialIndex(o, f, qglGetMaterialIndex(g_handles[1]));
+        qglSetDynamicVisibleFlag(o, 0);
+    };
+    g_after = [](int frame) {
+        g_pixels.push_back(CentrePixel());
+        if (frame != 1) return;
+        TQGLHandle o = g_handles[0];
+        const int32_t n = qglAddDynamicMeshNormal(o, 0, 0, 1);
+        const int32_t v[4] = {
+            qglAddDynamicMeshVector(o, -1, -1, 0), qglAddDynamicMeshVector(o, 1, -1, 0),
+            qglAddDynamicMeshVector(o, 1, 1, 0), qglAddDynamicMeshVector(o, -1, 1, 0)};
+        for (const std::array<int, 3>& tri : {std::array<int, 3>{0, 1, 2}, {0, 2, 3}}) {
+            const int32_t f = qglAddDynamicFace(o);
+            for (int corner : tri) {
+                qglAddDynamicFaceVectorIndex(o, f, v[corner]);
+                qglAddDynamicFaceNormalIndex(o, f, n);
+            }
+            qglAddDynamicFaceMaterialIndex(o, f, qglGetMaterialIndex(g_handles[1]));
+        }
+        qglSetDynamicVisibleFlag(o, 1);
+    };
+    ASSERT_EQ(Run(), 0);
+    ASSERT_EQ(g_pixels.size(), 2u);
+    EXPECT_LE(g_pixels[0][0], 5); // hidden: nothing drawn
+    EXPECT_GE(g_pixels[1][0], 250);
 }
 
 TEST_F(DynamicApi, ABillboardTurnsToFaceTheCamera) {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -302,6 +303,28 @@ TEST_F(EffectsApi, SmokeWithAMissingTextureIsReportedOnceAndStillPutsPixelsOnScr
     EXPECT_NE(qglGetLastError(), nullptr);
 }
 
+TEST_F(EffectsApi, CubeMapCaptureKeepsTheHostsProjection) {
+    static std::array<float, 16> before{}, after{};
+    static const std::string dir = TempPath("cubeprojection") + "/";
+    g_stopAfter = 1;
+    g_init = [] {
+        using GetFloatv = void (*)(unsigned, float*);
+        const auto get = probe::GLEntry<GetFloatv>("glGetFloatv");
+        ASSERT_NE(get, nullptr);
+        constexpr unsigned kProjectionMatrix = 0x0BA7;
+        qglSetCameraProjection(70, 0.5f, 300);
+        get(kProjectionMatrix, before.data());
+        qglRenderSceneCubemapTexturesToFiles(dir.c_str(), 16, 64, 64, 0, 0, 0);
+        get(kProjectionMatrix, after.data());
+    };
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(after, before);
+    EXPECT_NEAR(before[5], 1.0f / std::tan(35.0f * 3.14159265f / 180.0f), 1e-4f);
+    for (const char* s : {"xpos", "xneg", "ypos", "yneg", "zpos", "zneg"})
+        std::remove((dir + "cube" + s + ".bmp").c_str());
+    ::rmdir(dir.c_str());
+}
+
 TEST_F(EffectsApi, CubeMapCaptureWritesSixViewsAndAnObjectInPlusXShowsOnlyThere) {
     static const std::string dir = TempPath("cube") + "/";
     g_stopAfter = 1;
@@ -445,6 +468,29 @@ TEST_F(EffectsApi, SceneMapRendersTrackedMarkersIntoTheMapMaterialShownByAHud) {
     EXPECT_TRUE(Near(centre, {255, 0, 0}, 16)) << centre[0] << "," << centre[1] << "," << centre[2];
     EXPECT_TRUE(Near(corner, {0, 0, 0}, 16));
     EXPECT_NE(qglGetLastError(), nullptr);
+}
+
+TEST_F(EffectsApi, ClearingTheMapMaterialWithNullLeavesItsTextureUnrendered) {
+    static Pixel centre;
+    static std::string error;
+    g_init = [] {
+        TQGLHandle map = qglAddMaterial("map");
+        qglSetMaterialLightFlag(map, 0);
+        ASSERT_NE(qglAddMaterialRenderTargetShader(map, 32), nullptr);
+        qglSetSceneMapMaterial(map);
+        qglSetSceneMapTextureDimentions(32);
+        qglSetSceneMapEyePos(0, 100, 0.01f);
+        qglAddSceneMapTrackedObject(qglGetDynamicObject(qglAddDynamicObject()), 1);
+        qglSetSceneMapRenderFlag(1);
+        qglAddDynamicHUDObject(64, 64, 32, 32, 64, 64, map);
+        qglClearLastError();
+        qglSetSceneMapMaterial(nullptr);
+        error = qglGetLastError() ? qglGetLastError() : "";
+    };
+    g_after = [](int) { centre = probe::ReadFramePixel(32, 32); };
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(error, "");
+    EXPECT_LT(centre[0], 128); // no red marker: the map went nowhere
 }
 
 TEST_F(EffectsApi, LensFlareAheadFadesInAdditivelyAndFollowsTheCamera) {

@@ -6,9 +6,11 @@
 #include "quarn/QuarnGL.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -205,4 +207,31 @@ TEST_F(MaterialApi, ABumpMappedQuadIsBrightWithTheLightInFrontAndDarkWithItBehin
     EXPECT_GT(g_run.centre[0][0], 200);
     EXPECT_LT(g_run.centre[1][0], 60);
     EXPECT_GT(g_run.centre[1][0], 10); // the programs' ambient term: the surface is still drawn
+}
+
+// Each program that fails to compile is reported once: the error and its listing.
+TEST_F(MaterialApi, EachFailingBumpProgramGivesTwoMessages) {
+    static std::string folder, previous;
+    folder = TempPath("brokenbump");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    for (const char* name : {"/FragmentShader.cg", "/VertexShader.cg"})
+        std::ofstream(folder + name) << "void main() { this is not a program }\n";
+    char cwd[4096];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    previous = cwd;
+    g_run.stopAfter = 1;
+    g_run.init = [] {
+        ASSERT_EQ(::chdir(folder.c_str()), 0); // the programs are read from here first
+        TQGLHandle m = qglAddMaterial("bump");
+        qglAddMaterialBumpShader(m, "", "", 0);
+        ASSERT_EQ(::chdir(previous.c_str()), 0);
+    };
+    ASSERT_EQ(Run(), 0);
+    std::vector<std::string> cg;
+    for (const std::string& m : g_run.messages)
+        if (m.rfind("CG Initialization Error!: ", 0) == 0) cg.push_back(m);
+    EXPECT_EQ(cg.size(), 4u);
+    for (const char* name : {"/FragmentShader.cg", "/VertexShader.cg"})
+        std::remove((folder + name).c_str());
+    ::rmdir(folder.c_str());
 }

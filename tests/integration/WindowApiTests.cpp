@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -188,6 +189,85 @@ TEST_F(WindowApi, MouseCallbacksAndTheSwallowedMoveAfterSettingThePosition) {
         64, 64, 32, 0, [] { init(); }, OnBefore, OnAfter);
     EXPECT_EQ(events, (std::vector<std::string>{"move 10,12 from 0,0", "move 33,34 from 30,31",
                                                 "down 2 33,34", "up 2"}));
+}
+
+TEST_F(WindowApi, EveryPressOfAFastDoubleClickReachesTheHost) {
+    static std::vector<std::string> events;
+    events.clear();
+    g_stopAfter = 2;
+    static const auto init = [] {
+        qglSetSceneMouseCallbacks(
+            nullptr,
+            [](int32_t button, float, float, float, float) {
+                events.push_back("down " + std::to_string(button));
+            },
+            [](int32_t button) { events.push_back("up " + std::to_string(button)); });
+    };
+    g_perFrame = [](int frame) {
+        if (frame != 1) return;
+        PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 20, 20);
+        PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 20, 20);
+        SDL_Event second{};
+        second.type = SDL_MOUSEBUTTONDOWN;
+        second.button.button = SDL_BUTTON_LEFT;
+        second.button.x = second.button.y = 20;
+        second.button.clicks = 2; // SDL counts it as the second click of a double-click
+        SDL_PushEvent(&second);
+        PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 20, 20);
+    };
+    qglCreateSceneWindow(
+        64, 64, 32, 0, [] { init(); }, OnBefore, OnAfter);
+    EXPECT_EQ(events, (std::vector<std::string>{"down 1", "up 1", "down 1", "up 1"}));
+}
+
+// The host steers the camera from the move callback (screen coordinates). The window is moved
+// away from the screen origin: one real move turns the camera by that move only, and the
+// cursor goes back to the window's centre on the screen.
+TEST_F(WindowApi, MouseLookRecentresTheCursorInAWindowAwayFromTheOrigin) {
+    static std::vector<std::pair<float, float>> moves;
+    static int wx = 0, wy = 0;
+    static int32_t cursor[2] = {};
+    static float dir[3] = {};
+    static bool onScreen = false;
+    moves.clear();
+    wx = wy = 0;
+    g_stopAfter = 8;
+    static const auto init = [] {
+        SDL_Window* window = static_cast<SDL_Window*>(qglGetSceneWindowHandle());
+        SDL_SetWindowPosition(window, 200, 150); // clear of the pointer at the screen centre
+        qglSetSceneMouseCallbacks(
+            [](float x, float y, float, float) {
+                moves.emplace_back(x, y);
+                qglMouseLookCamera(int32_t(x), int32_t(y));
+            },
+            nullptr, nullptr);
+    };
+    g_perFrame = [](int frame) {
+        SDL_Window* window = static_cast<SDL_Window*>(qglGetSceneWindowHandle());
+        if (frame == 3) {
+            const char* driver = SDL_GetCurrentVideoDriver();
+            onScreen = driver && std::string(driver) != "offscreen";
+            if (onScreen) SDL_GetWindowPosition(window, &wx, &wy);
+            moves.clear();
+            PushMotion(40, 32); // 8 pixels right of the centre
+        }
+        if (frame == 8) {
+            qglGetSceneMousePosition(&cursor[0], &cursor[1]);
+            qglGetCameraDirection(dir);
+        }
+    };
+    qglCreateSceneWindow(
+        64, 64, 32, 0, [] { init(); }, OnBefore, OnAfter);
+    if (onScreen) {
+        EXPECT_EQ(wx, 200);
+        EXPECT_EQ(wy, 150);
+    }
+    ASSERT_EQ(moves.size(), 1u); // the cursor's jump back is swallowed
+    EXPECT_EQ(moves[0], std::make_pair(float(wx + 40), float(wy + 32)));
+    EXPECT_EQ(cursor[0], wx + 32);
+    EXPECT_EQ(cursor[1], wy + 32);
+    // Turned by 8 pixels at 0.25 degrees each.
+    EXPECT_NEAR(std::fabs(dir[2]), std::sin(2.0 * 3.14159265 / 180.0), 1e-3);
 }
 
 TEST_F(WindowApi, TheCaptionShowsTheFrameRateAfterATimerTick) {

@@ -158,3 +158,15 @@ TEST_F(JointScene, HingeToTheWorldHoldsItsPivot) {
     EXPECT_NEAR(std::sqrt(dx * dx + dy * dy), 1.0f, 0.05f);
     EXPECT_NEAR(m.m[14], 0.0f, 0.05f);
 }
+
+// A host that frees every joint with the up-vector export frees hinges too.
+TEST_F(JointScene, TheUpVectorDestroyFreesAHingeAsWell) {
+    TqpBodyHandle arm = AddFallingBox(world, TQUARNVector{2, 0.2f, 0.2f}, 1, TQUARNVector{1, 5, 0});
+    const TQUARNVector pivot{0, 5, 0}, pin{0, 0, 1};
+    TqpJointHandle hinge = qpJointCreateHinge(nullptr, arm, &pivot, &pin);
+    ASSERT_NE(hinge, nullptr);
+    qpJointDestroyUpVector(hinge);
+    EXPECT_EQ(qpGetLastError(), nullptr);
+    Simulate(world, 1);
+    EXPECT_LT(Matrix(arm).m[13], 2.0f); // falls freely instead of swinging about the pivot
+}

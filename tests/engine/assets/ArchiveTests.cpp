@@ -80,6 +80,7 @@ TEST(Archive, CountsOnlyTheLowSixteenBitsAndAcceptsEmptyArchives) {
 TEST(Archive, TruncatedOrInconsistentArchivesFailNamingTheFile) {
     TFileSystem writer;
     writer.AddEntry("a.bmp", kArchiveBmp, Bytes("abcdef"));
+    writer.AddEntry("b.bmp", kArchiveBmp, Bytes("ghij"));
     const std::vector<uint8_t> good = writer.SaveToBytes();
     for (size_t n = 0; n < good.size(); ++n) {
         const std::vector<uint8_t> cut(good.begin(), good.begin() + std::ptrdiff_t(n));
@@ -88,12 +89,6 @@ TEST(Archive, TruncatedOrInconsistentArchivesFailNamingTheFile) {
     std::vector<uint8_t> bad = good;
     PatchCardinal(bad, 4, 0xFFFFFFF0u); // directory offset past the end
     EXPECT_NE(ErrorOf(bad).find("directory"), std::string::npos);
-    bad = good;
-    PatchCardinal(bad, good.size() - 4, 1000); // entry size past the end
-    EXPECT_NE(ErrorOf(bad).find("a.bmp"), std::string::npos);
-    bad = good;
-    PatchCardinal(bad, good.size() - 8, 0xFFFFFFFFu); // offset + size wraps 32 bits
-    EXPECT_FALSE(ErrorOf(bad).empty());
 
     // A failed load keeps the archive that was loaded before.
     TFileSystem archive;
@@ -101,6 +96,34 @@ TEST(Archive, TruncatedOrInconsistentArchivesFailNamingTheFile) {
     EXPECT_THROW(archive.LoadFromBytes("bad.qpk", bad), EngineError);
     EXPECT_EQ(archive.FileName(), "good.qpk");
     EXPECT_GE(archive.FindEntry("A.BMP"), 0);
+}
+
+// An entry whose data lies outside the file is refused when extracted; the others stay usable.
+TEST(Archive, AnEntryOutsideTheFileFailsAloneWhenExtracted) {
+    TFileSystem writer;
+    writer.AddEntry("a.bmp", kArchiveBmp, Bytes("abcdef"));
+    writer.AddEntry("b.bmp", kArchiveBmp, Bytes("ghij"));
+    const std::vector<uint8_t> good = writer.SaveToBytes();
+    const size_t firstItem = good.size() - 2 * TFileSystemDirectoryItem::kBytes;
+    const size_t firstSize = firstItem + TFileSystemDirectoryItem::kBytes - 4;
+    for (uint32_t offset : {0u, 0xFFFFFFFFu}) { // past the end; offset + size wraps 32 bits
+        std::vector<uint8_t> bad = good;
+        PatchCardinal(bad, firstSize, 1000);
+        if (offset) PatchCardinal(bad, firstSize - 4, offset);
+        TFileSystem archive;
+        archive.LoadFromBytes("level.qpk", bad);
+        std::vector<uint8_t> out;
+        uint16_t type = 0;
+        try {
+            archive.ExtractFile("a.bmp", out, type);
+            ADD_FAILURE() << "the damaged entry was extracted";
+        } catch (const EngineError& e) {
+            EXPECT_NE(std::string(e.what()).find("a.bmp"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("level.qpk"), std::string::npos) << e.what();
+        }
+        ASSERT_TRUE(archive.ExtractFile("b.bmp", out, type));
+        EXPECT_EQ(std::string(out.begin(), out.end()), "ghij");
+    }
 }
 
 TEST(NQStream, TypedReadsPastTheEndFail) {
