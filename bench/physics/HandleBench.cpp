@@ -53,8 +53,25 @@ void BM_AddForceUnchecked(benchmark::State& state) {
     }
 }
 
+// Making and freeing bodies: 100 bodies made and destroyed, then the step that frees them.
+void BM_BodyCreateDestroy(benchmark::State& state) {
+    Bodies bodies(0);
+    const TQUARNVector size{1, 1, 1};
+    TqpCollisionHandle box = qpCollisionCreateBySize(bodies.world, QP_COLLISION_BOX, &size);
+    std::vector<TqpBodyHandle> made(100);
+    for (auto _ : state) {
+        for (auto& body : made)
+            body = qpBodyCreate(bodies.world, 1, box);
+        for (auto body : made)
+            qpBodyDestroy(body);
+        qpWorldStep(bodies.world, 1.0f / 60, 0, 60);
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(made.size()));
+}
+
 } // namespace
 
+BENCHMARK(BM_BodyCreateDestroy);
 BENCHMARK(BM_AddForceChecked)->Arg(10)->Arg(1000);
 BENCHMARK(BM_AddForceUnchecked)->Arg(10)->Arg(1000);
 

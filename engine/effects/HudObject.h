@@ -12,7 +12,7 @@ namespace quarn {
 
 class TQGLMaterialList;
 
-class TQGLBaseHUD : public TQGLBaseObject {
+class TQGLBaseHUD : public TQGLBaseObject, public HeldAfterFreeAs<kHudObjectHandle> {
   public:
     void SetWidth(float w);
     void SetHeight(float h);

@@ -58,7 +58,7 @@ class TQGLBaseParticleSystem {
 // The class the octree records.
 class TQGLParticleSystem : public TQGLBaseParticleSystem {};
 
-class TQGLSmoke : public TQGLParticleSystem {
+class TQGLSmoke : public TQGLParticleSystem, public HeldAfterFreeAs<kParticleSystemHandle> {
   public:
     explicit TQGLSmoke(uint32_t seed = 1) : random_(seed) {}
 

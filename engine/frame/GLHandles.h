@@ -3,6 +3,7 @@
 // stale, foreign or wrong-kind handle with "<export>: not a live <kind> handle".
 #pragma once
 
+#include "common/FreedMemoryQuarantine.h"
 #include "common/HandleRegistry.h"
 
 namespace quarn {
@@ -24,6 +25,15 @@ enum : HandleKinds {
     kHudObjectHandle = 1u << 5,
     kParticleSystemHandle = 1u << 6,
 };
+
+// The memory of freed objects of one kind, held back so that a new object does not take a stale
+// handle's address (see FreedMemoryQuarantine).
+template <HandleKinds Kind> FreedMemoryQuarantine& KindQuarantine() {
+    static FreedMemoryQuarantine quarantine;
+    return quarantine;
+}
+// The base of each class handed out as Kind.
+template <HandleKinds Kind> using HeldAfterFreeAs = HeldAfterFree<&KindQuarantine<Kind>>;
 
 template <> struct HandleTraits<TQGLStaticMeshObject> {
     static constexpr HandleKinds kind = kStaticObjectHandle;

@@ -51,7 +51,7 @@ class TQGLBaseMaterial {
     TQGLStates& RequireStates() const;
 };
 
-class TQGLMaterial : public TQGLBaseMaterial {
+class TQGLMaterial : public TQGLBaseMaterial, public HeldAfterFreeAs<kMaterialHandle> {
   public:
     using TQGLBaseMaterial::TQGLBaseMaterial;
 

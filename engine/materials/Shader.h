@@ -24,7 +24,7 @@ enum TQGLStageKind : uint8_t {
     kRenderTargetStage = 6,
 };
 
-class TQGLBaseShader {
+class TQGLBaseShader : public HeldAfterFreeAs<kMaterialStageHandle> {
   public:
     explicit TQGLBaseShader(uint8_t stageKind) : kind(stageKind) {}
     virtual ~TQGLBaseShader() = default;

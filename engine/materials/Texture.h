@@ -22,7 +22,7 @@ bool ParseGLVersion(const char* text, int& major, int& minor);
 // every implementation the engine runs on is); other modes pass through.
 GLenum EffectiveWrapMode(GLenum mode);
 
-class TQGLBaseTexture {
+class TQGLBaseTexture : public HeldAfterFreeAs<kTextureHandle> {
   public:
     TQGLBaseTexture() = default;
     virtual ~TQGLBaseTexture();

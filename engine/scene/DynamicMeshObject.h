@@ -10,7 +10,8 @@
 
 namespace quarn {
 
-class TQGLBaseDynamicMeshObject : public TQGLBaseMeshObject {
+class TQGLBaseDynamicMeshObject : public TQGLBaseMeshObject,
+                                  public HeldAfterFreeAs<kDynamicObjectHandle> {
   public:
     TQGLBaseDynamicMeshObject();
     ~TQGLBaseDynamicMeshObject() override;

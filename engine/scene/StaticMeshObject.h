@@ -10,7 +10,8 @@
 
 namespace quarn {
 
-class TQGLStaticMeshObject : public TQGLBaseMeshObject {
+class TQGLStaticMeshObject : public TQGLBaseMeshObject,
+                             public HeldAfterFreeAs<kStaticObjectHandle> {
   public:
     TQGLStaticMeshObject();
 

@@ -15,7 +15,10 @@
  * material of qglLoadDynamicPredefined and qglAddDynamicHUDObject is the one exception: NULL or
  * a material not in the scene's list is allowed there (see each), and it is only compared with
  * the list's addresses. A new qglCreateSceneWindow frees the previous scene, so every handle of
- * it becomes stale.
+ * it becomes stale. A freed object's memory is held back from reuse (per kind, the last 4096
+ * freed objects or 2 MiB, whichever is less), so no new object takes a stale handle's address:
+ * it stays refused for at least the next 1000 frees of objects of its kind (4096 for objects of
+ * up to 512 bytes, which all kinds are but dynamic objects and some material stages).
  * qglCreateSceneWindow called while its loop runs (from any callback) is refused. */
 #ifndef QUARN_GL_H
 #define QUARN_GL_H

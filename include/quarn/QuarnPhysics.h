@@ -16,9 +16,11 @@
  *   stale handle (its object was freed, or destroyed twice), one of another kind or any other
  *   pointer fails the same way ("qpBodySetMass: not a live body handle"), never touching the
  *   memory it points at. A released body stays live until the end of the next qpWorldStep; a
- *   material handle is live only inside the contact callback that received it. An address the
- *   library reuses for a new object of the same kind makes an old handle live again: drop
- *   handles when you destroy their objects.
+ *   material handle is live only inside the contact callback that received it. A freed
+ *   object's memory is held back from reuse (per kind, the last 4096 freed objects or 2 MiB,
+ *   whichever is less), so a stale handle stays refused for at least the next 1000 frees of
+ *   objects of its kind (4096 for kinds of up to 512 bytes: collisions, bodies, joints, vehicles
+ *   and tyres; worlds are about 1 KB).
  * - Callbacks: what a host callback throws ends the step it runs in (the next step runs
  *   normally) and becomes the last error of the call that ran it. A world destroyed from inside
  *   its own callbacks is freed when that call (qpWorldStep, qpWorldDebug, qpWorldExplode)

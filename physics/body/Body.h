@@ -14,7 +14,7 @@ namespace quarn {
 class TqpWorld;
 class TqpCollision;
 
-class TqpBody {
+class TqpBody : public HeldAfterFreeAs<HandleKind::Body> {
   public:
     // Builds a static body (mass 0) from shape; the body takes its own reference. A tree
     // (isTree) never moves, so it gets neither inertia nor callbacks.

@@ -4,6 +4,8 @@
 // an open-addressing table keyed by the address.
 #pragma once
 
+#include "common/FreedMemoryQuarantine.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -50,6 +52,15 @@ class HandleRegistry {
 
 // The library's one registry (the library is single-threaded by contract).
 extern HandleRegistry g_handles;
+
+// The memory of freed objects of one kind, held back so that a new object does not take a stale
+// handle's address (see FreedMemoryQuarantine).
+template <HandleKind K> FreedMemoryQuarantine& KindQuarantine() {
+    static FreedMemoryQuarantine quarantine;
+    return quarantine;
+}
+// The base of each class handed out as kind K.
+template <HandleKind K> using HeldAfterFreeAs = HeldAfterFree<&KindQuarantine<K>>;
 
 // A member that keeps its owner registered for exactly the owner's lifetime. Declared first,
 // it registers before anything else of the owner exists and leaves last, also when the

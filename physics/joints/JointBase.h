@@ -16,7 +16,7 @@ inline Vec3 MatrixRow(const Mat4& m, int row) {
     return Vec3{m.m[row * 4], m.m[row * 4 + 1], m.m[row * 4 + 2]};
 }
 
-class TqpJointBase {
+class TqpJointBase : public HeldAfterFreeAs<HandleKind::Joint> {
   public:
     virtual ~TqpJointBase();
     TqpJointBase(const TqpJointBase&) = delete;

@@ -15,7 +15,7 @@ namespace quarn {
 class TqpBody;
 class TqpVehicle;
 
-class TqpVehicleTyre {
+class TqpVehicleTyre : public HeldAfterFreeAs<HandleKind::Tyre> {
   public:
     explicit TqpVehicleTyre(TqpVehicle& vehicle) : vehicle_(&vehicle) {}
 
@@ -50,7 +50,7 @@ struct TyreSettings {
     float shock = 0, spring = 0, length = 0;
 };
 
-class TqpVehicle {
+class TqpVehicle : public HeldAfterFreeAs<HandleKind::Vehicle> {
   public:
     explicit TqpVehicle(TqpBody& chassis);
     ~TqpVehicle();

@@ -12,7 +12,7 @@
 
 namespace quarn {
 
-class TqpCollision {
+class TqpCollision : public HeldAfterFreeAs<HandleKind::Collision> {
   public:
     enum Kind : int { kNone = 0, kBox = 1, kConvexHull = 2, kTree = 3, kSphere = 4 };
 

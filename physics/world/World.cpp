@@ -15,6 +15,10 @@
 
 namespace quarn {
 
+// The headers promise a stale handle stays refused through 1000 later frees of its kind: the
+// largest handed-out class must fit the quarantine's bytes that often.
+static_assert(sizeof(TqpWorld) <= FreedMemoryQuarantine::kMaxBytes / 1000);
+
 namespace {
 
 // The solver's body walks take only a body, so the walk's parameters are library-wide.

@@ -26,7 +26,7 @@ constexpr int kMaxUpdatesPerStep = 60;
 constexpr float kMaxUpdateSeconds = 1.0f;
 constexpr float kMinUpdateSeconds = 1e-5f;
 
-class TqpWorld {
+class TqpWorld : public HeldAfterFreeAs<HandleKind::World> {
   public:
     TqpWorld();
     ~TqpWorld();

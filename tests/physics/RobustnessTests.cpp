@@ -9,6 +9,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 using namespace physics_test;
 
@@ -396,4 +397,37 @@ TEST(WorldChurn, HundredWorldsWithBodiesJointsAndAVehicleComeAndGo) {
     }
     EXPECT_EQ(qpBodyGetMass(first), 0.0f);
     EXPECT_EQ(LastError(), "qpBodyGetMass: not a live body handle");
+}
+
+// Handles are addresses and the allocator hands a freed object's memory to the next object of
+// its size: the stale handle must still be refused, not reach the new object.
+TEST(StaleHandles, StayRefusedThroughThousandsOfLaterObjectsOfTheSameKind) {
+    const TQUARNVector size{1, 1, 1};
+    TqpWorldHandle staleWorld = qpWorldCreate();
+    qpWorldDestroy(staleWorld);
+    for (int i = 0; i < 2000; ++i) {
+        TqpWorldHandle world = qpWorldCreate();
+        qpWorldSetSize(staleWorld, &size);
+        ASSERT_EQ(LastError(), "qpWorldSetSize: not a live world handle") << i;
+        qpWorldDestroy(world);
+    }
+
+    TqpWorldHandle world = qpWorldCreate();
+    TqpCollisionHandle box = qpCollisionCreateBySize(world, QP_COLLISION_BOX, &size);
+    TqpBodyHandle staleBody = qpBodyCreate(world, 1, box);
+    qpBodyDestroy(staleBody);
+    qpWorldStep(world, 1.0f / 60, 0, 60); // frees it
+    for (int round = 0; round < 30; ++round) {
+        std::vector<TqpBodyHandle> bodies;
+        for (int i = 0; i < 100; ++i) {
+            bodies.push_back(qpBodyCreate(world, 1, box));
+            qpClearLastError();
+            qpBodySetMass(staleBody, 2);
+            ASSERT_EQ(LastError(), "qpBodySetMass: not a live body handle") << round;
+        }
+        for (TqpBodyHandle body : bodies)
+            qpBodyDestroy(body);
+        qpWorldStep(world, 1.0f / 60, 0, 60);
+    }
+    qpWorldDestroy(world);
 }

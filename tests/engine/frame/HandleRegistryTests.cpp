@@ -1,10 +1,17 @@
 // The live-handle registry against a plain map, through growth and removals in random order
 // (removal moves later members of a probe run back; a mistake there loses or invents members).
+#include "common/FreedMemoryQuarantine.h"
 #include "common/HandleRegistry.h"
+#include "engine/frame/EngineState.h"
+#include "engine/materials/GLSLShader.h"
+#include "engine/materials/Material.h"
+#include "engine/scene/DynamicMeshObject.h"
+#include "quarn/QuarnGL.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -42,4 +49,45 @@ TEST(HandleRegistry, AgreesWithAMapThroughGrowthAndRandomRemovals) {
         registry.Remove(p, kinds);
     EXPECT_EQ(registry.Count(), before);
     EXPECT_FALSE(registry.IsLive(nullptr, ~0u));
+}
+
+// Handles are addresses: the allocator gives a freed object's memory to the next object of its
+// size at once, so without held-back memory the stale handle would name the new object.
+TEST(HandleRegistry, AFreedHandleStaysRefusedThroughThousandsOfLaterObjectsOfItsKind) {
+    // The header promises 1000 later frees of any kind: the largest class must fit that often.
+    static_assert(sizeof(TQGLGLSLShader) <= FreedMemoryQuarantine::kMaxBytes / 1000);
+    static_assert(sizeof(TQGLDynamicMeshObject) <= FreedMemoryQuarantine::kMaxBytes / 1000);
+    auto firstObject = std::make_unique<TQGLBaseDynamicMeshObject>();
+    auto firstMaterial = std::make_unique<TQGLMaterial>();
+    const void* staleObject = firstObject.get();
+    const void* staleMaterial = firstMaterial.get();
+    firstObject.reset();
+    firstMaterial.reset();
+    for (int i = 0; i < 3000; ++i) {
+        auto object = std::make_unique<TQGLBaseDynamicMeshObject>();
+        auto material = std::make_unique<TQGLMaterial>();
+        ASSERT_FALSE(HandleRegistry::Instance().IsLive(staleObject, kDynamicObjectHandle)) << i;
+        ASSERT_FALSE(HandleRegistry::Instance().IsLive(staleMaterial, kMaterialHandle)) << i;
+    }
+    const float yaw = GuardGL<float>(
+        7.0f, [&] { return RequireLive<TQGLBaseDynamicMeshObject>(staleObject).Yaw; },
+        "qglGetDynamicObjectYaw");
+    EXPECT_EQ(yaw, 7.0f);
+    EXPECT_STREQ(qglGetLastError(), "qglGetDynamicObjectYaw: not a live dynamic object handle");
+}
+
+TEST(FreedMemoryQuarantine, HoldsAtMostItsCountAndBytesOldestFirst) {
+    FreedMemoryQuarantine quarantine;
+    for (size_t i = 0; i < FreedMemoryQuarantine::kMaxObjects + 100; ++i)
+        quarantine.Hold(::operator new(32), 32);
+    EXPECT_EQ(quarantine.HeldObjects(), FreedMemoryQuarantine::kMaxObjects);
+    EXPECT_EQ(quarantine.HeldBytes(), FreedMemoryQuarantine::kMaxObjects * 32);
+    const size_t big = FreedMemoryQuarantine::kMaxBytes / 2;
+    quarantine.Hold(::operator new(big), big);
+    quarantine.Hold(::operator new(big), big); // the small ones and then the first big one go
+    EXPECT_LE(quarantine.HeldBytes(), FreedMemoryQuarantine::kMaxBytes);
+    EXPECT_GE(quarantine.HeldBytes(), big);
+    quarantine.Hold(::operator new(FreedMemoryQuarantine::kMaxBytes + 1),
+                    FreedMemoryQuarantine::kMaxBytes + 1); // over the budget: freed at once
+    EXPECT_LE(quarantine.HeldBytes(), FreedMemoryQuarantine::kMaxBytes);
 }
