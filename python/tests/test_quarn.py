@@ -28,6 +28,7 @@ def test_every_exported_function_is_declared_and_nothing_else():
     assert gl.qglGetDynamicMatrix.__doc__ == "void qglGetDynamicMatrix(float* M, TQGLHandle Object)"
     assert qp.qpVehicleAddTyre.cfunc.argtypes[1] is quarn.POINTER(quarn.TQUARNVector)
     assert quarn.QGL_VK_ESCAPE == 27 and quarn.QP_COLLISION_TREE == 3
+    assert quarn.QGL_FOG_EXP2 == 0x0801 and quarn.QGL_SHAPE_BOX == 1
 
 
 def test_import_opens_no_window_and_finds_the_libraries_in_quarn_library_path():
@@ -40,6 +41,15 @@ def test_import_opens_no_window_and_finds_the_libraries_in_quarn_library_path():
     failed = subprocess.run([sys.executable, "-c", "import quarn; quarn.gl.path"], env=env,
                             capture_output=True, text=True)
     assert failed.returncode != 0 and "libQuarnGL.so not found" in failed.stderr
+
+
+def test_the_source_folder_without_generated_declarations_says_to_build_first():
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+    env = dict(os.environ, PYTHONPATH=source)
+    failed = subprocess.run([sys.executable, "-B", "-c", "import quarn"], env=env,
+                            capture_output=True, text=True)
+    assert failed.returncode != 0
+    assert "Build first" in failed.stderr and "circular" not in failed.stderr
 
 
 def test_physics_world_steps_a_falling_box_onto_a_tree_floor():
