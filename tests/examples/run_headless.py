@@ -6,7 +6,7 @@ The program gets `--frames 5 --output OUTPUT.bmp` (after the arguments that foll
 as a script for an interpreter); the test fails unless it exits 0 and the
 24-bit BMP it wrote has drawn pixels (not the black the frame is cleared to) on a fair share
 of the image. It runs in an empty folder with a private temporary folder, and fails when it
-leaves files in either (generated data belongs in a temporary folder the program removes).
+leaves files in either (generated data belongs in a temporary folder the program removes)."""
 import os
 import struct
 import shutil
@@ -33,6 +33,29 @@ def drawn_fraction(path):
         line = data[offset + y * row: offset + y * row + width * 3]
         drawn += sum(1 for x in range(0, width * 3, 3) if line[x] | line[x + 1] | line[x + 2])
     return drawn / float(width * height)
+
+
+def read_pixels(path):
+    """(width, height, pixel) of a 24-bit BMP; pixel(x, y) is (r, g, b), y from the top."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if len(data) < 54 or data[:2] != b"BM":
+        raise SystemExit(f"{path}: not a BMP file")
+    offset, = struct.unpack_from("<I", data, 10)
+    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+    if bits != 24 or width <= 0 or height == 0:
+        raise SystemExit(f"{path}: expected a 24-bit image, got {bits} bits {width}x{height}")
+    rows = abs(height)
+    row = (width * 3 + 3) & ~3
+    if len(data) < offset + row * rows:
+        raise SystemExit(f"{path}: truncated pixel data")
+
+    def pixel(x, y):
+        line = y if height < 0 else rows - 1 - y
+        at = offset + line * row + x * 3
+        return data[at + 2], data[at + 1], data[at]
+
+    return width, rows, pixel
 
 
 def main():

@@ -22,7 +22,7 @@
 #define VIEW_FOV 45.0f
 #define VIEW_KEY_EQUALS 187 /* the '=' / '+' key of the main keyboard */
 #define VIEW_KEY_MINUS 189
-#define VIEW_FILL 0.75f /* share of the window height the model's bounding sphere spans */
+#define VIEW_FILL 0.75f /* share of the window the model's bounding box spans */
 
 static const char* g_file = NULL;
 static const char* g_archive = NULL;
@@ -222,8 +222,37 @@ static void CameraAxes(float right[3], float up[3]) {
     up[0] = -sinf(yaw) * -sinf(pitch), up[1] = cosf(pitch), up[2] = -cosf(yaw) * -sinf(pitch);
 }
 
+/* The distance from the centre along the view direction at which the visible meshes'
+ * vertices, as seen, span VIEW_FILL of the window's height or width, whichever comes first. */
+static float HomeDistance(const float centre[3]) {
+    const float yaw = g_yaw * 3.14159265f / 180.0f, pitch = g_pitch * 3.14159265f / 180.0f;
+    const float d[3] = {-sinf(yaw) * cosf(pitch), sinf(pitch), -cosf(yaw) * cosf(pitch)};
+    const float halfHeight = VIEW_FILL * tanf(VIEW_FOV * 0.5f * 3.14159265f / 180.0f);
+    const float halfWidth = halfHeight * (float)VIEW_WIDTH / (float)VIEW_HEIGHT;
+    float right[3], up[3], distance = g_radius * 1.05f; /* the camera stays outside the box */
+    int32_t i, v, k;
+    CameraAxes(right, up);
+    for (i = 0; i < qglGetStaticObjectCount(); ++i) {
+        TQGLHandle object = qglGetStaticObject(i);
+        const TQUARNFaceData* data;
+        if (!qglGetStaticVisibleFlag(object)) continue;
+        data = qglGetStaticFaceData(object);
+        for (v = 0; data && v < data->VertexCount; ++v) {
+            const float p[3] = {data->Vertices[v].x - centre[0], data->Vertices[v].y - centre[1],
+                                data->Vertices[v].z - centre[2]};
+            float x = 0.0f, y = 0.0f, z = 0.0f;
+            for (k = 0; k < 3; ++k)
+                x += p[k] * right[k], y += p[k] * up[k], z += p[k] * d[k];
+            /* The vertex's depth from the camera is distance + z. */
+            if (fabsf(y) / halfHeight - z > distance) distance = fabsf(y) / halfHeight - z;
+            if (fabsf(x) / halfWidth - z > distance) distance = fabsf(x) / halfWidth - z;
+        }
+    }
+    return distance;
+}
+
 /* Bounding box of every static mesh: the orbit turns about its centre, from a distance at
- * which its bounding sphere spans VIEW_FILL of the window's height. */
+ * which the box spans VIEW_FILL of the window. */
 static void FrameTheScene(void) {
     float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
     float radius = 0.0f;
@@ -250,7 +279,7 @@ static void FrameTheScene(void) {
         radius += (hi[k] - lo[k]) * (hi[k] - lo[k]) * 0.25f;
     }
     g_radius = radius > 0.0f ? sqrtf(radius) : 1.0f;
-    g_homeDistance = g_radius / (VIEW_FILL * tanf(VIEW_FOV * 0.5f * 3.14159265f / 180.0f));
+    g_homeDistance = HomeDistance(g_home);
     memcpy(g_centre, g_home, sizeof g_centre);
     g_distance = g_homeDistance;
     /* Near and far planes around the model, so small and huge models both draw. */
