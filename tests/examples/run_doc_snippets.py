@@ -4,9 +4,10 @@ usage: run_doc_snippets.py SOURCE_DIR WORK_DIR CC LIBQUARNGL LIBQUARNPHYSICS PYT
 
 - A C block with a main() is a complete host: it is compiled as C99 with warnings as errors
   against the public headers and run with the argument 5 (hosts that take a frame count render
-  that many frames and exit; the others must end on their own). It must exit 0, and every BMP it
-  writes must show something besides the clear colour; the BMPs are kept in WORK_DIR under the
-  snippet's name, so the pictures in the docs can be made from them.
+  that many frames and exit; the others must end on their own). It must exit 0, and every
+  screenshot it saves (the file names given to qglCopySceneScreenToBitmapFile) must exist and
+  show something besides the clear colour; they are kept in WORK_DIR, so the pictures in the
+  docs can be made from them.
 - A C block without main() is a set of declarations (the API reference): it must compile after
   the public headers, so every declaration shown agrees with the header.
 - A Python block runs on the package staged in the build tree and must exit 0.
@@ -78,7 +79,7 @@ def run_c(name, code, folder, args, failures, kept):
     if result.returncode != 0:
         failures.append(f"{name}: exited with {result.returncode}:\n{result.stderr}")
         return
-    check_pictures(name, folder, failures, kept, work_dir)
+    check_pictures(name, code, folder, failures, kept, work_dir)
 
 
 def run_python(name, code, folder, python_path, gl_lib, physics_lib, failures, kept, work_dir):
@@ -98,12 +99,15 @@ def run_python(name, code, folder, python_path, gl_lib, physics_lib, failures, k
     if result.returncode != 0:
         failures.append(f"{name}: exited with {result.returncode}:\n{result.stderr}")
         return
-    check_pictures(name, folder, failures, kept, work_dir)
+    check_pictures(name, code, folder, failures, kept, work_dir)
 
 
-def check_pictures(name, folder, failures, kept, work_dir):
-    for picture in sorted(p for p in os.listdir(folder) if p.endswith(".bmp")):
+def check_pictures(name, code, folder, failures, kept, work_dir):
+    for picture in re.findall(r'qglCopySceneScreenToBitmapFile\(\s*"([^"]+)"', code):
         path = os.path.join(folder, picture)
+        if not os.path.exists(path):
+            failures.append(f"{name}: saved no {picture}")
+            continue
         fraction = drawn_fraction(path)
         if fraction < 0.02:
             failures.append(f"{name}: {picture} is (almost) all background")
@@ -113,7 +117,8 @@ def check_pictures(name, folder, failures, kept, work_dir):
 
 
 def main():
-    source_dir, work_dir, cc, gl_lib, physics_lib, python_path = sys.argv[1:7]
+    source_dir, work_dir, cc, gl_lib, physics_lib, python_path = (
+        a if i == 2 else os.path.abspath(a) for i, a in enumerate(sys.argv[1:7]))
     shutil.rmtree(work_dir, ignore_errors=True)
     os.makedirs(work_dir)
     failures, kept, ran, skipped = [], [], 0, 0
