@@ -96,18 +96,23 @@ static void PanelPixel(int x, int y, int variant, unsigned char* rgba) {
 static int g_shotCooldown = 0;
 
 void DemoEffectsInit(void) {
-    char sky[6][32], flare[9][32];
+    const char *sky[6], *flare[9];
+    const char* puff = DemoAsset("puff.tga");
+    const char* panelImage = DemoAsset("panel.tga");
+    char name[32];
     int i;
     for (i = 0; i < 6; ++i) {
-        snprintf(sky[i], sizeof sky[i], "quarn-demo-sky%d.tga", i + 1);
+        snprintf(name, sizeof name, "sky%d.tga", i + 1);
+        sky[i] = DemoAsset(name);
         WriteTga(sky[i], i + 1, SkyPixel);
     }
     for (i = 0; i < 9; ++i) {
-        snprintf(flare[i], sizeof flare[i], "quarn-demo-flare%d.tga", i + 1);
+        snprintf(name, sizeof name, "flare%d.tga", i + 1);
+        flare[i] = DemoAsset(name);
         WriteTga(flare[i], i + 1, FlarePixel);
     }
-    WriteTga("quarn-demo-puff.tga", 0, PuffPixel);
-    WriteTga("quarn-demo-panel.tga", 0, PanelPixel);
+    WriteTga(puff, 0, PuffPixel);
+    WriteTga(panelImage, 0, PanelPixel);
 
     /* Light distance fog in the sky's horizon colour; the sky box switches it off around
      * itself because fog is on when the box is built. */
@@ -126,13 +131,13 @@ void DemoEffectsInit(void) {
 
     /* A smoke column rising from the ground to the right, leaning with the wind. */
     qglAddDynamicSmokeParticleSystem(5.0f, -3.0f, 1.0f, 0.9f, 0.9f, 0.9f, 1.0f, 0.01f, 0.0f, 0.0f,
-                                     12.0f, 50, 150, 80, 12, 0, 1, "quarn-demo-puff.tga");
+                                     12.0f, 50, 150, 80, 12, 0, 1, puff);
 
     /* A panel along the bottom of the 800 x 600 screen. */
     {
         TQGLHandle panel = qglAddMaterial("hud panel");
         qglSetMaterialLightFlag(panel, 0);
-        qglAddMaterialTexShader(panel, "quarn-demo-panel.tga", 0);
+        qglAddMaterialTexShader(panel, panelImage, 0);
         qglAddDynamicHUDObject(300.0f, 36.0f, 160.0f, 570.0f, 800, 600, panel);
     }
     qglRegisterSceneKey((QGL_VK_F1 + 1));

@@ -114,26 +114,32 @@ static void BuildWall(TQGLHandle material, float cx, float cy, float cz) {
 }
 
 void DemoMaterialsInit(void) {
-    static const char* faces[6] = {"quarn-demo-face1.bmp", "quarn-demo-face2.bmp",
-                                   "quarn-demo-face3.bmp", "quarn-demo-face4.bmp",
-                                   "quarn-demo-face5.bmp", "quarn-demo-face6.bmp"};
+    const char* faces[6];
+    const char* vertexShader = DemoAsset("colour.vert");
+    const char* fragmentShader = DemoAsset("colour.frag");
+    const char* chrome = DemoAsset("chrome.bmp");
+    const char* brickColours = DemoAsset("bricks.bmp");
+    const char* brickNormals = DemoAsset("bricks-normals.bmp");
     TQGLHandle bricks;
     int i, facesWritten = 1;
+    char name[32];
+    for (i = 0; i < 6; ++i) {
+        snprintf(name, sizeof name, "face%d.bmp", i + 1);
+        faces[i] = DemoAsset(name);
+    }
 
-    if (SaveText("quarn-demo-colour.vert", kVertexShader) &&
-        SaveText("quarn-demo-colour.frag", kFragmentShader)) {
+    if (SaveText(vertexShader, kVertexShader) && SaveText(fragmentShader, kFragmentShader)) {
         g_glslMaterial = qglAddMaterial("glsl colour");
-        qglAddMaterialGLSLShader(g_glslMaterial, "quarn-demo-colour.vert",
-                                 "quarn-demo-colour.frag");
+        qglAddMaterialGLSLShader(g_glslMaterial, vertexShader, fragmentShader);
         qglSetMaterialGLSLShaderVal3f(g_glslMaterial, "colour", 1.0f, 0.5f, 0.0f);
         qglLoadDynamicPredefined(1, g_glslMaterial, -6.0f, 1.0f, -6.0f, 0.0f, 30.0f, 0.0f, 1.5f,
                                  1.5f, 1.5f);
     }
 
-    if (WriteBmp("quarn-demo-chrome.bmp", 64, 64, ChromePixel)) {
+    if (WriteBmp(chrome, 64, 64, ChromePixel)) {
         TQGLHandle m = qglAddMaterial("chrome");
         qglSetMaterialLightFlag(m, 0);
-        qglAddMaterialSphereShader(m, "quarn-demo-chrome.bmp", 2, DEMO_GL_MODULATE);
+        qglAddMaterialSphereShader(m, chrome, 2, DEMO_GL_MODULATE);
         g_chrome =
             qglLoadDynamicPredefined(1, m, -2.0f, 1.0f, -6.0f, 20.0f, 0.0f, 0.0f, 1.5f, 1.5f, 1.5f);
     }
@@ -150,11 +156,10 @@ void DemoMaterialsInit(void) {
             qglLoadDynamicPredefined(1, m, 2.0f, 1.0f, -6.0f, 0.0f, 45.0f, 0.0f, 1.5f, 1.5f, 1.5f);
     }
 
-    if (WriteBmp("quarn-demo-bricks.bmp", 128, 128, BrickColourPixel) &&
-        WriteBmp("quarn-demo-bricks-normals.bmp", 128, 128, BrickNormalPixel)) {
+    if (WriteBmp(brickColours, 128, 128, BrickColourPixel) &&
+        WriteBmp(brickNormals, 128, 128, BrickNormalPixel)) {
         bricks = qglAddMaterial("bricks");
-        qglAddMaterialBumpShader(bricks, "quarn-demo-bricks.bmp", "quarn-demo-bricks-normals.bmp",
-                                 2);
+        qglAddMaterialBumpShader(bricks, brickColours, brickNormals, 2);
         BuildWall(bricks, 6.0f, 1.0f, -6.0f);
         qglSetSceneBumpLight(6.0f, 1.0f, -4.0f, 0);
     }

@@ -8,6 +8,11 @@
  * file cannot be written. */
 int WriteBmp(const char* path, int w, int h, void (*colour)(int x, int y, unsigned char* rgb));
 
+/* The path of a generated picture or program file called name in the demo's own temporary
+ * folder (removed when the demo ends), so nothing is written where the user started it. Init
+ * time only; the path stays valid until the demo ends. */
+const char* DemoAsset(const char* name);
+
 /* Material stages: a GLSL-shaded, a sphere-mapped, a cube-mapped and a bump-mapped object. */
 void DemoMaterialsInit(void);       /* in the scene-init callback */
 void DemoMaterialsFrame(void);      /* before each frame */

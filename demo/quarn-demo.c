@@ -11,11 +11,59 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#ifdef _WIN32
+#include <direct.h>
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 static int g_framesLeft = -1; /* -1: run until Escape */
 static int g_framesDrawn = 0;
 static const char* g_output = "quarn-demo.bmp";
 static int g_failed = 0;
+
+/* The generated pictures and shader files live in one temporary folder, removed at exit. */
+#define DEMO_ASSETS 48
+static char g_assetFolder[512];
+static char g_assets[DEMO_ASSETS][600];
+static int g_assetCount = 0;
+
+static int MakeAssetFolder(void) {
+    const char* tmp = getenv("TMPDIR");
+#ifdef _WIN32
+    if (!tmp) tmp = getenv("TEMP");
+    if (!tmp) tmp = ".";
+    snprintf(g_assetFolder, sizeof g_assetFolder, "%s\\quarn-demo-%d", tmp, _getpid());
+    return _mkdir(g_assetFolder) == 0;
+#else
+    if (!tmp || !*tmp) tmp = "/tmp";
+    snprintf(g_assetFolder, sizeof g_assetFolder, "%s/quarn-demo-XXXXXX", tmp);
+    return mkdtemp(g_assetFolder) != NULL;
+#endif
+}
+
+const char* DemoAsset(const char* name) {
+    char* path;
+    if (g_assetCount == DEMO_ASSETS) {
+        fprintf(stderr, "quarn-demo: more than %d generated files\n", DEMO_ASSETS);
+        exit(1);
+    }
+    path = g_assets[g_assetCount++];
+    snprintf(path, sizeof g_assets[0], "%s/%s", g_assetFolder, name);
+    return path;
+}
+
+static void RemoveAssetFolder(void) {
+    int i;
+    for (i = 0; i < g_assetCount; ++i)
+        remove(g_assets[i]);
+#ifdef _WIN32
+    _rmdir(g_assetFolder);
+#else
+    rmdir(g_assetFolder);
+#endif
+}
 
 /* Dynamic content: spinning cubes, a proxy drawing the first cube's geometry, and a quad
  * billboard that keeps facing the camera. */
@@ -153,8 +201,8 @@ static void CheckerPixel(int x, int y, unsigned char* rgb) {
 /* A hill built by the engine's terrain builder from a generated height map, and a textured
  * ground grid built face by face through the static-object exports. */
 static void BuildWorld(void) {
-    const char* heights = "quarn-demo-heights.bmp";
-    const char* texture = "quarn-demo-ground.bmp";
+    const char* heights = DemoAsset("heights.bmp");
+    const char* texture = DemoAsset("ground.bmp");
     const int n = 24;
     const float cell = 4.0f;
     TQGLHandle ground, material, hill;
@@ -246,8 +294,13 @@ int main(int argc, char** argv) {
     }
     if (headless && g_framesLeft < 0) g_framesLeft = 120;
     if (headless) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    if (!MakeAssetFolder()) {
+        fprintf(stderr, "quarn-demo: cannot create a temporary folder (%s)\n", g_assetFolder);
+        return 1;
+    }
     qglSetMessageCallBack(OnMessage);
     result = qglCreateSceneWindow(800, 600, 32, 0, OnSceneInit, OnBeforeRender, OnAfterRender);
+    RemoveAssetFolder();
     if (result < 0) {
         const char* err = qglGetLastError();
         fprintf(stderr, "quarn-demo: %s\n", err ? err : "the scene window failed");

@@ -37,6 +37,37 @@ tinyobj::ObjReader ReadObj(const std::string& objFile) {
     return reader;
 }
 
+// The reader's warnings in our words: a material library that is not there is named with
+// what happens instead; the reader's own lines about it are dropped, the others kept.
+std::vector<std::string> ObjWarnings(const std::string& objFile, const tinyobj::ObjReader& reader) {
+    std::vector<std::string> out;
+    const std::string& raw = reader.Warning();
+    size_t start = 0;
+    while (start < raw.size()) {
+        size_t end = raw.find('\n', start);
+        if (end == std::string::npos) end = raw.size();
+        const std::string line = raw.substr(start, end - start);
+        start = end + 1;
+        if (line.find("Material file [") != std::string::npos &&
+            line.find("not found") != std::string::npos) {
+            const size_t open = line.find('[') + 1, close = line.find(']');
+            std::string name = close > open ? line.substr(open, close - open) : std::string();
+            while (!name.empty() && name.front() == ' ')
+                name.erase(name.begin());
+            while (!name.empty() && name.back() == ' ')
+                name.pop_back();
+            out.push_back(objFile + ": its material library " + BaseName(name) +
+                          " is missing (looked beside the model): its faces get the "
+                          "default material");
+        } else if (line.find("Failed to load material file") != std::string::npos) {
+            continue; // said above
+        } else if (!line.empty()) {
+            out.push_back(objFile + ": " + line);
+        }
+    }
+    return out;
+}
+
 bool InRange(int32_t index, size_t count) {
     return index >= 0 && size_t(index) < count;
 }
@@ -106,7 +137,8 @@ int32_t SceneBuilder::AddMaterial(KsfMaterial material, const std::string& textu
 
 void SceneBuilder::AddObj(const std::string& objFile) {
     const tinyobj::ObjReader reader = ReadObj(objFile);
-    if (!reader.Warning().empty()) warnings.push_back(objFile + ": " + reader.Warning());
+    for (std::string& w : ObjWarnings(objFile, reader))
+        warnings.push_back(std::move(w));
     const tinyobj::attrib_t& attrib = reader.GetAttrib();
     std::vector<int32_t> materialOf;
     for (const tinyobj::material_t& m : reader.GetMaterials()) {

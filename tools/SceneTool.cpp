@@ -45,8 +45,17 @@ int main(int argc, char** argv) {
         }
         for (const std::string& w : builder.warnings)
             std::fprintf(stderr, "quarn-ksf: %s\n", w.c_str());
+        // A scene with neither meshes nor materials is a file no loader accepts: refuse it.
+        if (builder.scene.meshes.empty() && builder.scene.materials.empty()) {
+            std::fprintf(stderr, "quarn-ksf: the models have no faces and no materials; nothing "
+                                 "written\n");
+            return 1;
+        }
         WriteWholeFile(argv[1], WriteKSF(builder.scene));
         builder.archive.SaveToFile(argv[2]);
+        std::printf("quarn-ksf: wrote %s (meshes: %zu, materials: %zu) and %s (textures: %u)\n",
+                    argv[1], builder.scene.meshes.size(), builder.scene.materials.size(), argv[2],
+                    unsigned(builder.archive.Header().entryCount));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "quarn-ksf: %s\n", e.what());
         return 1;

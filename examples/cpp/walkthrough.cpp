@@ -3,14 +3,18 @@
 //   walkthrough                          W/A/S/D walk, the mouse looks around, Escape quits
 //   walkthrough --frames N --output F    renders N frames, saves the last one as a BMP, exits
 //
-// The terrain and the six sky pictures are generated as BMP files first, so the example needs
-// no data files; a real host would load its own pictures the same way.
+// The terrain and the six sky pictures are generated as BMP files first, in a temporary folder
+// removed at the end, so the example needs no data files and leaves nothing behind; a real host
+// would load its own pictures the same way.
 #include "quarn/QuarnGL.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <random>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -20,6 +24,7 @@ namespace {
 
 int framesLeft = -1; // -1: run until Escape
 std::string output = "walkthrough.bmp";
+std::filesystem::path pictures; // the generated pictures' temporary folder
 
 // Writes a 24-bit BMP of w x h pixels; colour(x, y) gives red, green, blue for the pixel at
 // column x, row y counted from the top.
@@ -89,13 +94,14 @@ void QUARN_CALL OnMouseMove(float x, float y, float, float) {
 void QUARN_CALL OnSceneInit() {
     // The terrain: a 96 x 96 height map, 4 units a pixel, the red channel's offset from 128
     // times 1 as height.
-    if (WriteBmp("walkthrough-heights.bmp", 96, 96, HillPixel))
-        qglAddStaticObjectTerrain("walkthrough-heights.bmp", "", "", 4, 1, 0, 0, 0, 0);
+    const std::string heights = (pictures / "heights.bmp").string();
+    if (WriteBmp(heights, 96, 96, HillPixel))
+        qglAddStaticObjectTerrain(heights.c_str(), "", "", 4, 1, 0, 0, 0, 0);
 
     // The sky box: six pictures (two sides, ..., top and bottom), here a blue gradient.
     std::vector<std::string> sky;
     for (int i = 1; i <= 6; ++i) {
-        sky.push_back("walkthrough-sky" + std::to_string(i) + ".bmp");
+        sky.push_back((pictures / ("sky" + std::to_string(i) + ".bmp")).string());
         WriteBmp(sky.back(), 32, 32, [i](int, int y, unsigned char* rgb) {
             const int t = i == 5 ? 0 : (i == 6 ? 31 : y); // top all sky, bottom all haze
             rgb[0] = static_cast<unsigned char>(90 + t * 4);
@@ -110,7 +116,7 @@ void QUARN_CALL OnSceneInit() {
     // Fog the colour of the horizon, thickening with distance (GL_EXP2).
     qglSetEnvironmentFogColor(0.7f, 0.78f, 0.9f, 1.0f);
     qglSetEnvironmentFogClearColor(0.7f, 0.78f, 0.9f, 1.0f);
-    qglSetEnvironmentFogMode(0x0801 /* GL_EXP2 */);
+    qglSetEnvironmentFogMode(QGL_FOG_EXP2);
     qglSetEnvironmentFogDensity(0.006f);
     qglSetEnvironmentFogVisibleFlag(1);
 
@@ -138,8 +144,19 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--frames") == 0) framesLeft = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--output") == 0) output = argv[i + 1];
     }
-    if (qglCreateSceneWindow(800, 600, 32, 0, OnSceneInit, nullptr, OnAfterRender) < 0 ||
-        qglGetLastError()) {
+    std::error_code error;
+    pictures = std::filesystem::temp_directory_path(error) /
+               ("walkthrough-" + std::to_string(std::random_device{}()) + "-" +
+                std::to_string(std::time(nullptr)));
+    if (error || !std::filesystem::create_directories(pictures, error)) {
+        std::fprintf(stderr, "walkthrough: cannot create a temporary folder\n");
+        return 1;
+    }
+    const bool failed =
+        qglCreateSceneWindow(800, 600, 32, 0, OnSceneInit, nullptr, OnAfterRender) < 0 ||
+        qglGetLastError();
+    std::filesystem::remove_all(pictures, error);
+    if (failed) {
         std::fprintf(stderr, "walkthrough: %s\n",
                      qglGetLastError() ? qglGetLastError() : "no window");
         return 1;

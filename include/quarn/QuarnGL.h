@@ -84,6 +84,42 @@ typedef void(QUARN_CALL* TQGLMessageProc)(const char* Caption, const char* Text)
 #define QGL_VK_NUMLOCK 144
 #define QGL_VK_SCROLL 145
 
+/* ---- Named values for the integer arguments of the exports ---------------------------- */
+
+/* qglLoadDynamicPredefined kinds (other kinds create nothing). */
+#define QGL_SHAPE_BOX 1
+#define QGL_SHAPE_QUAD 4 /* SizeX x SizeY, facing +z */
+/* qglSetEnvironmentFogMode modes (the GL enums). */
+#define QGL_FOG_EXP 0x0800
+#define QGL_FOG_EXP2 0x0801
+#define QGL_FOG_LINEAR 0x2601
+/* Blend factors for qglSetMaterialBlendData, -Source and -Dest (the GL enums). A new material
+ * has QGL_BLEND_ZERO, QGL_BLEND_ONE; ordinary transparency is SRC_ALPHA, ONE_MINUS_SRC_ALPHA;
+ * additive glow is ONE, ONE. */
+#define QGL_BLEND_ZERO 0
+#define QGL_BLEND_ONE 1
+#define QGL_BLEND_SRC_COLOR 0x0300
+#define QGL_BLEND_ONE_MINUS_SRC_COLOR 0x0301
+#define QGL_BLEND_SRC_ALPHA 0x0302
+#define QGL_BLEND_ONE_MINUS_SRC_ALPHA 0x0303
+#define QGL_BLEND_DST_ALPHA 0x0304
+#define QGL_BLEND_ONE_MINUS_DST_ALPHA 0x0305
+#define QGL_BLEND_DST_COLOR 0x0306
+#define QGL_BLEND_ONE_MINUS_DST_COLOR 0x0307
+#define QGL_BLEND_SRC_ALPHA_SATURATE 0x0308
+/* Texture environment modes for the EnvMode of texture stages (the GL enums). */
+#define QGL_TEXENV_ADD 0x0104
+#define QGL_TEXENV_REPLACE 0x1E01
+#define QGL_TEXENV_MODULATE 0x2100
+#define QGL_TEXENV_DECAL 0x2101
+/* Material stage kinds, as KSF scene files store them (4 and above 6 make no stage). */
+#define QGL_STAGE_TEXTURE 0
+#define QGL_STAGE_CUBE_MAP 1
+#define QGL_STAGE_SPHERE_MAP 2
+#define QGL_STAGE_BUMP_MAP 3
+#define QGL_STAGE_GLSL 5
+#define QGL_STAGE_RENDER_TARGET 6
+
 /* ---- Library frame ---------------------------------------------------------------------- */
 
 /* Opens a Width x Height window (PixelDepth colour bits, 16-bit depth buffer; FullScreen asks

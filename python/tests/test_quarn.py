@@ -28,6 +28,7 @@ def test_every_exported_function_is_declared_and_nothing_else():
     assert gl.qglGetDynamicMatrix.__doc__ == "void qglGetDynamicMatrix(float* M, TQGLHandle Object)"
     assert qp.qpVehicleAddTyre.cfunc.argtypes[1] is quarn.POINTER(quarn.TQUARNVector)
     assert quarn.QGL_VK_ESCAPE == 27 and quarn.QP_COLLISION_TREE == 3
+    assert quarn.QGL_FOG_EXP2 == 0x0801 and quarn.QGL_SHAPE_BOX == 1
 
 
 def test_import_opens_no_window_and_finds_the_libraries_in_quarn_library_path():
@@ -40,6 +41,15 @@ def test_import_opens_no_window_and_finds_the_libraries_in_quarn_library_path():
     failed = subprocess.run([sys.executable, "-c", "import quarn; quarn.gl.path"], env=env,
                             capture_output=True, text=True)
     assert failed.returncode != 0 and "libQuarnGL.so not found" in failed.stderr
+
+
+def test_the_source_folder_without_generated_declarations_says_to_build_first(tmp_path):
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+    env = dict(os.environ, PYTHONPATH=source)
+    failed = subprocess.run([sys.executable, "-B", "-c", "import quarn"], env=env,
+                            capture_output=True, text=True, cwd=tmp_path)
+    assert failed.returncode != 0
+    assert "Build first" in failed.stderr and "circular" not in failed.stderr
 
 
 def test_physics_world_steps_a_falling_box_onto_a_tree_floor():
@@ -99,6 +109,35 @@ def test_library_errors_become_exceptions_with_the_library_message():
             qp.qpWorldStep(world, 1 / 60, 1, 60)
     finally:
         qp.qpWorldDestroy(world)
+
+
+def test_bad_arguments_and_empty_results_name_the_export(tmp_path):
+    world = qp.qpWorldCreate()
+    try:
+        # A short vector is refused, not padded with zeros.
+        with pytest.raises(TypeError, match=r"qpCollisionCreateBySize: argument \w+ takes 3"):
+            qp.qpCollisionCreateBySize(world, 1, (1, 1))
+        with pytest.raises(TypeError, match=r"qpCollisionCreateBySize: argument \w+ takes 3"):
+            qp.qpCollisionCreateBySize(world, 1, "abc")
+        with pytest.raises(TypeError, match="qpBodySetMass: argument"):
+            qp.qpBodySetMass(world, "heavy")
+    finally:
+        qp.qpWorldDestroy(world)
+
+    seen = {}
+
+    def init():
+        material = gl.qglAddMaterial("missing texture")
+        gl.qglAddMaterialTexShader(material, str(tmp_path / "missing.bmp"), 0)
+        try:
+            gl.qglLoadDynamicPredefined(2, material, 0, 0, 0, 0, 0, 0, 1, 1, 1)
+        except quarn.QuarnError as error:
+            seen["null"] = str(error)
+
+    with pytest.warns(quarn.QuarnWarning, match="missing.bmp") as caught:
+        quarn.run_scene(init, frames=2)
+    assert len([w for w in caught if "missing.bmp" in str(w.message)]) == 1
+    assert "qglLoadDynamicPredefined: returned NULL and left no error" in seen["null"]
 
 
 def test_scene_builds_a_mesh_renders_it_and_reads_the_pixels_back(tmp_path):

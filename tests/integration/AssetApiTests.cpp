@@ -95,6 +95,17 @@ int Tool(const std::string& command) {
     return std::system((command + " 2>/dev/null").c_str());
 }
 
+// Runs a tool, its two output streams together in output; returns the exit status.
+int ToolOutput(const std::string& command, std::string& output) {
+    output.clear();
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return -1;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    return pclose(pipe);
+}
+
 bool Blue(const Pixel& p) {
     return p[2] > 150 && p[0] < 60 && p[1] < 60;
 }
@@ -166,6 +177,26 @@ TEST_F(AssetApi, ToolMadeSceneLoadsTwiceWithOffsetMaterialsAndShowsItsTextures) 
     EXPECT_TRUE(Blue(left)) << left[0] << "," << left[1] << "," << left[2];
     EXPECT_LT(right[0] + right[1] + right[2], 30) << "red quad should use the darkened material";
     EXPECT_TRUE(g_messages.empty()) << g_messages.front();
+}
+
+TEST_F(AssetApi, SceneToolRefusesEmptyOutputAndNamesAMissingMaterialLibrary) {
+    const std::string tool =
+        std::string(QUARN_KSF_TOOL) + " " + Path("out.ksf") + " " + Path("out.qpk") + " ";
+    std::string output;
+    WriteText(Path("nothing.obj"), "# no faces, no materials\nv 0 0 0\n");
+    EXPECT_NE(ToolOutput(tool + Path("nothing.obj"), output), 0);
+    EXPECT_NE(output.find("nothing written"), std::string::npos) << output;
+    EXPECT_FALSE(fs::exists(Path("out.ksf")));
+
+    WriteText(Path("lost.obj"), "mtllib nowhere.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\n"
+                                "usemtl red\nf 1 2 3\n");
+    EXPECT_EQ(ToolOutput(tool + Path("lost.obj"), output), 0) << output;
+    EXPECT_NE(output.find("material library nowhere.mtl is missing"), std::string::npos) << output;
+    EXPECT_EQ(output.find("not found in a path"), std::string::npos) << output;
+    EXPECT_NE(output.find("wrote " + Path("out.ksf") + " (meshes: 1, materials: 1)"),
+              std::string::npos)
+        << output;
+    EXPECT_TRUE(fs::exists(Path("out.ksf")));
 }
 
 TEST_F(AssetApi, BadScenesAndModelsAddNothing) {

@@ -4,6 +4,7 @@
 #include "engine/materials/MaterialList.h"
 #include "engine/materials/States.h"
 #include "platform/gl/GLRecorder.h"
+#include "quarn/QuarnGL.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,29 @@
 
 using namespace quarn;
 using gl::GLRecorder;
+
+// The named values of the public header are the engine's stage kinds and GL's own enums, so a
+// host that uses them passes what the engine compares against.
+static_assert(QGL_STAGE_TEXTURE == kTextureStage && QGL_STAGE_CUBE_MAP == kCubeMapStage &&
+                  QGL_STAGE_SPHERE_MAP == kSphereMapStage && QGL_STAGE_BUMP_MAP == kBumpMapStage &&
+                  QGL_STAGE_GLSL == kGLSLStage && QGL_STAGE_RENDER_TARGET == kRenderTargetStage,
+              "stage kinds");
+static_assert(QGL_FOG_EXP == GL_EXP && QGL_FOG_EXP2 == GL_EXP2 && QGL_FOG_LINEAR == GL_LINEAR,
+              "fog modes");
+static_assert(QGL_BLEND_ZERO == GL_ZERO && QGL_BLEND_ONE == GL_ONE &&
+                  QGL_BLEND_SRC_COLOR == GL_SRC_COLOR &&
+                  QGL_BLEND_ONE_MINUS_SRC_COLOR == GL_ONE_MINUS_SRC_COLOR &&
+                  QGL_BLEND_SRC_ALPHA == GL_SRC_ALPHA &&
+                  QGL_BLEND_ONE_MINUS_SRC_ALPHA == GL_ONE_MINUS_SRC_ALPHA &&
+                  QGL_BLEND_DST_ALPHA == GL_DST_ALPHA &&
+                  QGL_BLEND_ONE_MINUS_DST_ALPHA == GL_ONE_MINUS_DST_ALPHA &&
+                  QGL_BLEND_DST_COLOR == GL_DST_COLOR &&
+                  QGL_BLEND_ONE_MINUS_DST_COLOR == GL_ONE_MINUS_DST_COLOR &&
+                  QGL_BLEND_SRC_ALPHA_SATURATE == GL_SRC_ALPHA_SATURATE,
+              "blend factors");
+static_assert(QGL_TEXENV_ADD == GL_ADD && QGL_TEXENV_REPLACE == GL_REPLACE &&
+                  QGL_TEXENV_MODULATE == GL_MODULATE && QGL_TEXENV_DECAL == GL_DECAL,
+              "texture environment modes");
 
 namespace {
 
