@@ -120,7 +120,9 @@ QUARN_API TqpJointHandle QUARN_CALL qpJointCreateUpVector(TqpBodyHandle body,
 
 QUARN_API void QUARN_CALL qpJointDestroyUpVector(TqpJointHandle joint) {
     PhysicsGuardVoid([&] {
-        // Frees either kind, as qpJointDestroy does.
+        // Frees either kind, as qpJointDestroy does; nil is ignored, as the up-vector
+        // exports ignore it.
+        if (!joint) return;
         TqpJointBase::Destroy(
             Live<TqpJointBase>(joint, HandleKind::Joint, "qpJointDestroyUpVector", "joint"));
     });

@@ -366,8 +366,10 @@ struct HandleProbe {
         const float m[16] = {};
         qglSetMaterialGLSLShaderValMat4f(h, "model", m);
         Check(kindOfCall, "qglSetMaterialGLSLShaderValMat4f", "material", true);
-        qglSetSceneMapMaterial(h);
-        Check(kindOfCall, "qglSetSceneMapMaterial", "material", true);
+        if (h) { // NULL clears the map material: not a bad handle
+            qglSetSceneMapMaterial(h);
+            Check(kindOfCall, "qglSetSceneMapMaterial", "material", true);
+        }
     }
     void EffectCalls(const char* kindOfCall, TQGLHandle h) {
         qglSetDynamicSmokeParticleSystemAbsPosition(h, 1, 2, 3);
