@@ -24,6 +24,11 @@ class FreedMemoryQuarantine {
     // Takes the memory of a freed object (from ::operator new); hands the oldest held memory
     // back to the allocator when a bound would be passed. Never allocates.
     void Hold(void* memory, size_t bytes) noexcept;
+    // Hands every held block back (for a quarantine that does not live until exit).
+    void ReleaseAll() noexcept {
+        while (count_ > 0)
+            ReleaseOldest();
+    }
     size_t HeldObjects() const { return count_; }
     size_t HeldBytes() const { return bytes_; }
 

@@ -90,4 +90,6 @@ TEST(FreedMemoryQuarantine, HoldsAtMostItsCountAndBytesOldestFirst) {
     quarantine.Hold(::operator new(FreedMemoryQuarantine::kMaxBytes + 1),
                     FreedMemoryQuarantine::kMaxBytes + 1); // over the budget: freed at once
     EXPECT_LE(quarantine.HeldBytes(), FreedMemoryQuarantine::kMaxBytes);
+    quarantine.ReleaseAll();
+    EXPECT_EQ(quarantine.HeldBytes(), 0u);
 }
