@@ -87,9 +87,10 @@ gtest_src=$(fetch_source googletest 'googletest-1.*')
 # ---- 32-bit code through qemu ----------------------------------------------------------------
 can_run_i386() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 if [[ " ${arches[*]} " == *" i686 "* ]] && [ "$run_tests" = 1 ] && ! can_run_i386; then
-  qemu="$out/qemu/usr/bin/qemu-i386-static"
+  qemu="$out/qemu/usr/bin/qemu-i386"
   if [ ! -x "$qemu" ]; then
-    # bookworm's own qemu 7.2 needs about 45 s a Wine process; backports' 10 about 0.3 s.
+    # bookworm's own qemu 7.2 needs about 45 s a Wine process; backports' 10 (qemu-user, whose
+    # programs are static there) about 0.3 s.
     bp_conf=$(private_apt backports "Types: deb
 URIs: http://deb.debian.org/debian
 Suites: bookworm-backports
@@ -97,8 +98,8 @@ Components: main
 Signed-By: $keyring")
     APT_CONFIG=$bp_conf apt-get update -qq
     mkdir -p "$out/qemu"
-    (cd "$out/qemu" && APT_CONFIG=$bp_conf apt-get download -qq -t bookworm-backports qemu-user-static >/dev/null &&
-      dpkg-deb -x qemu-user-static_*.deb . && rm -f qemu-user-static_*.deb)
+    (cd "$out/qemu" && APT_CONFIG=$bp_conf apt-get download -qq qemu-user >/dev/null &&
+      dpkg-deb -x qemu-user_*.deb . && rm -f qemu-user_*.deb)
   fi
   say "this processor runs no 32-bit x86 code: registering $qemu for i386 programs (binfmt_misc)"
   $SUDO mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null || true
