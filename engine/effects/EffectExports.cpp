@@ -24,6 +24,8 @@ QUARN_API TQGLHandle QUARN_CALL qglAddDynamicSmokeParticleSystem(
     float DriftZ, float Growth, int32_t Rate, int32_t Life, int32_t LastIndex, int32_t Spread,
     int32_t Duration, uint8_t Enabled, const char* TextureFile) {
     return GuardGL<TQGLHandle>(nullptr, [&]() -> TQGLHandle {
+        RequireFinite("X", X, "Y", Y, "Z", Z, "R", R, "G", G, "B", B, "A", A, "DriftX", DriftX,
+                      "DriftY", DriftY, "DriftZ", DriftZ, "Growth", Growth);
         TQGLScene& scene = RequireScene();
         TQGLSmoke* smoke = scene.particleSystems.AddSmoke();
         smoke->emitterPosition = Vec3{X, Y, Z};
@@ -53,7 +55,10 @@ QUARN_API TQGLHandle QUARN_CALL qglAddDynamicSmokeParticleSystem(
 
 QUARN_API void QUARN_CALL qglSetDynamicSmokeParticleSystemAbsPosition(TQGLHandle System, float X,
                                                                       float Y, float Z) {
-    GuardGLVoid([&] { Smoke(System).emitterPosition = Vec3{X, Y, Z}; });
+    GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        Smoke(System).emitterPosition = Vec3{X, Y, Z};
+    });
 }
 
 QUARN_API void QUARN_CALL qglSetDynamicSmokeParticleSystemEnabledFlag(TQGLHandle System,
@@ -65,6 +70,7 @@ QUARN_API TQGLHandle QUARN_CALL qglAddDynamicHUDObject(float Width, float Height
                                                        int32_t ScreenWidth, int32_t ScreenHeight,
                                                        TQGLHandle Material) {
     return GuardGL<TQGLHandle>(nullptr, [&]() -> TQGLHandle {
+        RequireFinite("Width", Width, "Height", Height, "X", X, "Y", Y);
         TQGLScene& scene = RequireScene();
         auto hud = std::make_unique<TQGLBaseHUD>();
         hud->SetWidth(Width);
@@ -84,7 +90,10 @@ QUARN_API TQGLHandle QUARN_CALL qglAddDynamicHUDObject(float Width, float Height
 }
 
 QUARN_API void QUARN_CALL qglSetDynamicHudObjectWidth(TQGLHandle Hud, float Width) {
-    GuardGLVoid([&] { HudObject(Hud).SetWidth(Width); });
+    GuardGLVoid([&] {
+        RequireFinite("Width", Width);
+        HudObject(Hud).SetWidth(Width);
+    });
 }
 
 QUARN_API void QUARN_CALL qglSetDynamicHUDObjectVisibleFlag(TQGLHandle Hud, uint8_t Visible) {

@@ -26,7 +26,10 @@ std::string FileName(const char* name) {
 extern "C" {
 
 QUARN_API void QUARN_CALL qglSetEnvironmentFogColor(float R, float G, float B, float A) {
-    GuardGLVoid([&] { Environment().fog->SetColor(R, G, B, A); });
+    GuardGLVoid([&] {
+        RequireFinite("R", R, "G", G, "B", B, "A", A);
+        Environment().fog->SetColor(R, G, B, A);
+    });
 }
 
 QUARN_API void QUARN_CALL qglGetEnvironmentFogColor(float* R, float* G, float* B, float* A) {
@@ -42,7 +45,10 @@ QUARN_API uint32_t QUARN_CALL qglGetEnvironmentFogMode(void) {
 }
 
 QUARN_API void QUARN_CALL qglSetEnvironmentFogDensity(float Density) {
-    GuardGLVoid([&] { Environment().fog->SetDensity(Density); });
+    GuardGLVoid([&] {
+        RequireFinite("Density", Density);
+        Environment().fog->SetDensity(Density);
+    });
 }
 
 QUARN_API float QUARN_CALL qglGetEnvironmentFogDensity(void) {
@@ -50,7 +56,10 @@ QUARN_API float QUARN_CALL qglGetEnvironmentFogDensity(void) {
 }
 
 QUARN_API void QUARN_CALL qglSetEnvironmentFogClearColor(float R, float G, float B, float A) {
-    GuardGLVoid([&] { Environment().fog->SetClearColor(R, G, B, A); });
+    GuardGLVoid([&] {
+        RequireFinite("R", R, "G", G, "B", B, "A", A);
+        Environment().fog->SetClearColor(R, G, B, A);
+    });
 }
 
 QUARN_API void QUARN_CALL qglGetEnvironmentFogClearColor(float* R, float* G, float* B, float* A) {
@@ -111,7 +120,10 @@ QUARN_API uint8_t QUARN_CALL qglGetEnvironmentLensFlareVisibleFlag(void) {
 }
 
 QUARN_API void QUARN_CALL qglSetEnvironmentLensFlareLightPosition(float X, float Y, float Z) {
-    GuardGLVoid([&] { Environment().lensFlare->SetLightPosition(Vec3{X, Y, Z}); });
+    GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        Environment().lensFlare->SetLightPosition(Vec3{X, Y, Z});
+    });
 }
 
 QUARN_API void QUARN_CALL qglGetEnvironmentLensFlareLightPosition(float* X, float* Y, float* Z) {

@@ -2,6 +2,8 @@
 #include "engine/frame/EngineState.h"
 #include "engine/frame/RenderScreen.h"
 
+#include <cmath>
+
 using namespace quarn;
 
 namespace {
@@ -15,12 +17,28 @@ void CopyOut(const Vec3& v, float* out) {
     out[1] = v.y;
     out[2] = v.z;
 }
+
+// A finite but huge amount can still carry the position past the float range: then the camera
+// is left as it was and the call is refused like a non-finite argument.
+void MoveKeepingFinite(void (TQGLCamera::*move)(double), float amount) {
+    TQGLCamera& camera = Camera();
+    const Vec3 position = camera.position, direction = camera.direction;
+    (camera.*move)(amount);
+    const Vec3& p = camera.position;
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+        camera.position = position, camera.direction = direction;
+        ThrowNonFinite("the moved camera position");
+    }
+}
 } // namespace
 
 extern "C" {
 
 QUARN_API void QUARN_CALL qglSetCameraPosition(float X, float Y, float Z) {
-    GuardGLVoid([&] { Camera().SetPosition(Vec3{X, Y, Z}); });
+    GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        Camera().SetPosition(Vec3{X, Y, Z});
+    });
 }
 
 QUARN_API void QUARN_CALL qglGetCameraPosition(float* Out) {
@@ -28,7 +46,10 @@ QUARN_API void QUARN_CALL qglGetCameraPosition(float* Out) {
 }
 
 QUARN_API void QUARN_CALL qglSetCameraDirection(float X, float Y, float Z) {
-    GuardGLVoid([&] { Camera().SetDirection(Vec3{X, Y, Z}); });
+    GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        Camera().SetDirection(Vec3{X, Y, Z});
+    });
 }
 
 QUARN_API void QUARN_CALL qglGetCameraDirection(float* Out) {
@@ -36,7 +57,10 @@ QUARN_API void QUARN_CALL qglGetCameraDirection(float* Out) {
 }
 
 QUARN_API void QUARN_CALL qglSetCameraSpeed(float Speed) {
-    GuardGLVoid([&] { Camera().speed = Speed; });
+    GuardGLVoid([&] {
+        RequireFinite("Speed", Speed);
+        Camera().speed = Speed;
+    });
 }
 
 QUARN_API float QUARN_CALL qglGetCameraSpeed(void) {
@@ -44,11 +68,17 @@ QUARN_API float QUARN_CALL qglGetCameraSpeed(void) {
 }
 
 QUARN_API void QUARN_CALL qglMoveCamera(float Amount) {
-    GuardGLVoid([&] { Camera().Move(Amount); });
+    GuardGLVoid([&] {
+        RequireFinite("Amount", Amount);
+        MoveKeepingFinite(&TQGLCamera::Move, Amount);
+    });
 }
 
 QUARN_API void QUARN_CALL qglStrafeCamera(float Amount) {
-    GuardGLVoid([&] { Camera().Strafe(Amount); });
+    GuardGLVoid([&] {
+        RequireFinite("Amount", Amount);
+        MoveKeepingFinite(&TQGLCamera::Strafe, Amount);
+    });
 }
 
 QUARN_API void QUARN_CALL qglMouseLookCamera(int32_t X, int32_t Y) {

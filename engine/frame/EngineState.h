@@ -4,6 +4,7 @@
 
 #include "common/EngineError.h"
 #include "common/ErrorGuard.h"
+#include "common/FiniteArguments.h"
 #include "common/HandleRegistry.h"
 #include "quarn/QuarnGL.h"
 
@@ -60,14 +61,16 @@ TQGLScene& RequireScene();
 // Stores the message as last error and sends it to the message channel with caption "Error".
 void ReportEngineError(const char* message);
 
-// Runs an export body through the library's guard. A failed handle check names the export it
-// happened in (the caller's name, taken where the export calls the guard).
+// Runs an export body through the library's guard. A failed handle or finite-number check names
+// the export it happened in (the caller's name, taken where the export calls the guard).
 template <class R, class F>
 R GuardGL(R neutral, F&& body, const char* exportName = __builtin_FUNCTION()) noexcept {
     return GuardedCall(Engine().lastError, &ReportEngineError, neutral, [&]() -> R {
         try {
             return body();
         } catch (const HandleError& e) {
+            throw EngineError(std::string(exportName) + ": " + e.what());
+        } catch (const NonFiniteArgument& e) {
             throw EngineError(std::string(exportName) + ": " + e.what());
         }
     });

@@ -51,6 +51,8 @@ QUARN_API void QUARN_CALL qglRenderSceneCubemapTexturesToFiles(const char* Direc
                                                                float Y, float Z) {
     GuardGLVoid([&] {
         if (!Directory) throw EngineError("No cube-map directory given");
+        RequireFinite("X", X, "Y", Y, "Z",
+                      Z); // the sky box keeps the capture point until the next frame
         RequireScene().RenderCubeMapToFiles(Directory, Size, WindowWidth, WindowHeight,
                                             Vec3{X, Y, Z}, &SwapWindowBuffers);
     });
@@ -95,11 +97,17 @@ QUARN_API void QUARN_CALL qglMoveSceneSelectedZ(int32_t Amount) {
 }
 
 QUARN_API void QUARN_CALL qglMoveSceneSelectedYBySpeed(int32_t Amount, float Speed) {
-    GuardGLVoid([&] { RequireScene().MoveSelectedYBySpeed(Amount, Speed); });
+    GuardGLVoid([&] {
+        RequireFinite("Speed", Speed, "Amount * Speed", double(float(Amount) * Speed));
+        RequireScene().MoveSelectedYBySpeed(Amount, Speed);
+    });
 }
 
 QUARN_API void QUARN_CALL qglMoveSceneSelectedByVector(float X, float Y, float Z) {
-    GuardGLVoid([&] { RequireScene().MoveSelectedByVector(Vec3{X, Y, Z}); });
+    GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        RequireScene().MoveSelectedByVector(Vec3{X, Y, Z});
+    });
 }
 
 QUARN_API void QUARN_CALL qglRotateSceneSelected(int32_t A, int32_t B) {
@@ -119,7 +127,10 @@ QUARN_API void QUARN_CALL qglRotateSceneSelectedZ(int32_t Angle) {
 }
 
 QUARN_API void QUARN_CALL qglScaleSceneSelected(float X, float Y, float Z) {
-    GuardGLVoid([&] { RequireScene().ScaleSelected(Vec3{X, Y, Z}); });
+    GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        RequireScene().ScaleSelected(Vec3{X, Y, Z});
+    });
 }
 
 QUARN_API void QUARN_CALL qglDeleteSceneSelected(void) {
@@ -161,7 +172,10 @@ QUARN_API void QUARN_CALL qglSetSceneMapMaterial(TQGLHandle Material) {
 }
 
 QUARN_API void QUARN_CALL qglSetSceneMapEyePos(float X, float Y, float Z) {
-    GuardGLVoid([&] { RequireScene().mapEyePosition = Vec3{X, Y, Z}; });
+    GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        RequireScene().mapEyePosition = Vec3{X, Y, Z};
+    });
 }
 
 QUARN_API void QUARN_CALL qglAddSceneMapTrackedObject(TQGLHandle Object, uint8_t ColourFlag) {

@@ -17,7 +17,12 @@ TQGLMaterial& Material(TQGLHandle h) {
 // Called by the colour exports: errors carry the export's name.
 void SetColour(TQGLHandle h, Vec3 TQGLMaterial::*field, float r, float g, float b,
                const char* exportName = __builtin_FUNCTION()) {
-    GuardGLVoid([&] { Material(h).*field = Vec3{r, g, b}; }, exportName);
+    GuardGLVoid(
+        [&] {
+            RequireFinite("R", r, "G", g, "B", b);
+            Material(h).*field = Vec3{r, g, b};
+        },
+        exportName);
 }
 
 void GetColour(TQGLHandle h, Vec3 TQGLMaterial::*field, float* r, float* g, float* b,
@@ -82,11 +87,17 @@ QUARN_API void QUARN_CALL qglGetMaterialSpecular(TQGLHandle M, float* R, float* 
 }
 
 QUARN_API void QUARN_CALL qglSetMaterialGlobalEmmisive(float R, float G, float B) {
-    GuardGLVoid([&] { RequireScene().materials.SetGlobalEmissive(Vec3{R, G, B}); });
+    GuardGLVoid([&] {
+        RequireFinite("R", R, "G", G, "B", B);
+        RequireScene().materials.SetGlobalEmissive(Vec3{R, G, B});
+    });
 }
 
 QUARN_API void QUARN_CALL qglSetMaterialGloss(TQGLHandle M, float Gloss) {
-    GuardGLVoid([&] { Material(M).gloss = Gloss; });
+    GuardGLVoid([&] {
+        RequireFinite("Gloss", Gloss);
+        Material(M).gloss = Gloss;
+    });
 }
 QUARN_API void QUARN_CALL qglGetMaterialGloss(TQGLHandle M, float* Gloss) {
     GuardGLVoid([&] {
@@ -188,19 +199,31 @@ QUARN_API void QUARN_CALL qglAddMaterialGLSLShaderTexture(TQGLHandle M, const ch
 }
 
 QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderValf(TQGLHandle M, const char* Name, float X) {
-    GuardGLVoid([&] { GLSLStage(M).SetValue1f(Text(Name), X); });
+    GuardGLVoid([&] {
+        RequireFinite("X", X);
+        GLSLStage(M).SetValue1f(Text(Name), X);
+    });
 }
 QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal2f(TQGLHandle M, const char* Name, float X,
                                                         float Y) {
-    GuardGLVoid([&] { GLSLStage(M).SetValue2f(Text(Name), X, Y); });
+    GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y);
+        GLSLStage(M).SetValue2f(Text(Name), X, Y);
+    });
 }
 QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal3f(TQGLHandle M, const char* Name, float X,
                                                         float Y, float Z) {
-    GuardGLVoid([&] { GLSLStage(M).SetValue3f(Text(Name), X, Y, Z); });
+    GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        GLSLStage(M).SetValue3f(Text(Name), X, Y, Z);
+    });
 }
 QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal4f(TQGLHandle M, const char* Name, float X,
                                                         float Y, float Z, float W) {
-    GuardGLVoid([&] { GLSLStage(M).SetValue4f(Text(Name), X, Y, Z, W); });
+    GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z, "W", W);
+        GLSLStage(M).SetValue4f(Text(Name), X, Y, Z, W);
+    });
 }
 QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVali(TQGLHandle M, const char* Name, int32_t X) {
     GuardGLVoid([&] { GLSLStage(M).SetValue1i(Text(Name), X); });
@@ -234,15 +257,24 @@ QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderVal4b(TQGLHandle M, const char
 }
 QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderValMat2f(TQGLHandle M, const char* Name,
                                                            const float* Matrix) {
-    GuardGLVoid([&] { GLSLStage(M).SetValueMat2f(Text(Name), Matrix); });
+    GuardGLVoid([&] {
+        RequireFiniteArray("Matrix", Matrix, 4);
+        GLSLStage(M).SetValueMat2f(Text(Name), Matrix);
+    });
 }
 QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderValMat3f(TQGLHandle M, const char* Name,
                                                            const float* Matrix) {
-    GuardGLVoid([&] { GLSLStage(M).SetValueMat3f(Text(Name), Matrix); });
+    GuardGLVoid([&] {
+        RequireFiniteArray("Matrix", Matrix, 9);
+        GLSLStage(M).SetValueMat3f(Text(Name), Matrix);
+    });
 }
 QUARN_API void QUARN_CALL qglSetMaterialGLSLShaderValMat4f(TQGLHandle M, const char* Name,
                                                            const float* Matrix) {
-    GuardGLVoid([&] { GLSLStage(M).SetValueMat4f(Text(Name), Matrix); });
+    GuardGLVoid([&] {
+        RequireFiniteArray("Matrix", Matrix, 16);
+        GLSLStage(M).SetValueMat4f(Text(Name), Matrix);
+    });
 }
 
 QUARN_API void QUARN_CALL qglAddMaterialBumpShader(TQGLHandle M, const char* ColourFile,
@@ -253,6 +285,7 @@ QUARN_API void QUARN_CALL qglAddMaterialBumpShader(TQGLHandle M, const char* Col
 
 QUARN_API void QUARN_CALL qglSetSceneBumpLight(float X, float Y, float Z, uint8_t Visible) {
     GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
         TQGLBumpLight& light = RequireScene().bumpLight;
         light.Position = Vec3{X, Y, Z};
         light.Visible = Visible != 0;

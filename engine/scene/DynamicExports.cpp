@@ -49,6 +49,8 @@ QUARN_API TQGLHandle QUARN_CALL qglLoadDynamicPredefined(uint8_t Kind, TQGLHandl
                                                          float RotX, float RotY, float RotZ,
                                                          float SizeX, float SizeY, float SizeZ) {
     return GuardGL<TQGLHandle>(nullptr, [&]() -> TQGLHandle {
+        RequireFinite("PosX", PosX, "PosY", PosY, "PosZ", PosZ, "RotX", RotX, "RotY", RotY, "RotZ",
+                      RotZ, "SizeX", SizeX, "SizeY", SizeY, "SizeZ", SizeZ);
         const Vec3 position{PosX, PosY, PosZ}, rotation{RotX, RotY, RotZ};
         if (Kind == 1) {
             TQGLCube* cube = NewShape<TQGLCube>(Material, position, rotation);
@@ -105,25 +107,43 @@ QUARN_API void QUARN_CALL qglDeleteDynamicObject(TQGLHandle O) {
 }
 
 QUARN_API int32_t QUARN_CALL qglAddDynamicMeshVector(TQGLHandle O, float X, float Y, float Z) {
-    return GuardGL<int32_t>(-1, [&] { return Object(O).AddVector(Vec3{X, Y, Z}); });
+    return GuardGL<int32_t>(-1, [&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        return Object(O).AddVector(Vec3{X, Y, Z});
+    });
 }
 QUARN_API int32_t QUARN_CALL qglAddDynamicMeshNormal(TQGLHandle O, float X, float Y, float Z) {
-    return GuardGL<int32_t>(-1, [&] { return Object(O).AddNormal(Vec3{X, Y, Z}); });
+    return GuardGL<int32_t>(-1, [&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        return Object(O).AddNormal(Vec3{X, Y, Z});
+    });
 }
 QUARN_API int32_t QUARN_CALL qglAddDynamicMeshTexCoord(TQGLHandle O, float S, float T, float R) {
-    return GuardGL<int32_t>(-1, [&] { return Object(O).AddTexCoord(Vec3{S, T, R}); });
+    return GuardGL<int32_t>(-1, [&] {
+        RequireFinite("S", S, "T", T, "R", R);
+        return Object(O).AddTexCoord(Vec3{S, T, R});
+    });
 }
 QUARN_API int32_t QUARN_CALL qglAddDynamicUniqueMeshVector(TQGLHandle O, float X, float Y,
                                                            float Z) {
-    return GuardGL<int32_t>(-1, [&] { return Object(O).AddUniqueVector(Vec3{X, Y, Z}); });
+    return GuardGL<int32_t>(-1, [&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        return Object(O).AddUniqueVector(Vec3{X, Y, Z});
+    });
 }
 QUARN_API int32_t QUARN_CALL qglAddDynamicUniqueMeshNormal(TQGLHandle O, float X, float Y,
                                                            float Z) {
-    return GuardGL<int32_t>(-1, [&] { return Object(O).AddUniqueNormal(Vec3{X, Y, Z}); });
+    return GuardGL<int32_t>(-1, [&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        return Object(O).AddUniqueNormal(Vec3{X, Y, Z});
+    });
 }
 QUARN_API int32_t QUARN_CALL qglAddDynamicUniqueMeshTexCoord(TQGLHandle O, float S, float T,
                                                              float R) {
-    return GuardGL<int32_t>(-1, [&] { return Object(O).AddUniqueTexCoord(Vec3{S, T, R}); });
+    return GuardGL<int32_t>(-1, [&] {
+        RequireFinite("S", S, "T", T, "R", R);
+        return Object(O).AddUniqueTexCoord(Vec3{S, T, R});
+    });
 }
 
 QUARN_API int32_t QUARN_CALL qglAddDynamicFace(TQGLHandle O) {
@@ -153,6 +173,9 @@ QUARN_API int32_t QUARN_CALL qglAddDynamicMeshArrays(TQGLHandle O, int32_t Verte
                                                      int32_t FaceCount, const int32_t* Faces,
                                                      const int32_t* FaceMaterials) {
     return GuardGL<int32_t>(-1, [&] {
+        RequireFiniteVectors("Vertices", Vertices, VertexCount);
+        RequireFiniteVectors("Normals", Normals, VertexCount);
+        RequireFiniteVectors("TexCoords", TexCoords, VertexCount);
         return Object(O).AddMeshArrays(VertexCount, AsVectors(Vertices), AsVectors(Normals),
                                        AsVectors(TexCoords), FaceCount, Faces, FaceMaterials);
     });
@@ -190,7 +213,10 @@ QUARN_API void QUARN_CALL qglGetDynamicFaces(TQGLHandle O, int32_t* FaceCount,
 }
 
 QUARN_API void QUARN_CALL qglSetDynamicPosition(TQGLHandle O, float X, float Y, float Z) {
-    GuardGLVoid([&] { Object(O).SetPositionAndRebuild(Vec3{X, Y, Z}); });
+    GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        Object(O).SetPositionAndRebuild(Vec3{X, Y, Z});
+    });
 }
 QUARN_API void QUARN_CALL qglGetDynamicPosition(TQGLHandle O, float* Out) {
     GuardGLVoid([&] {
@@ -200,6 +226,7 @@ QUARN_API void QUARN_CALL qglGetDynamicPosition(TQGLHandle O, float* Out) {
 
 QUARN_API void QUARN_CALL qglSetDynamicRotation(TQGLHandle O, float Pitch, float Yaw, float Roll) {
     GuardGLVoid([&] {
+        RequireFinite("Pitch", Pitch, "Yaw", Yaw, "Roll", Roll);
         Dynamic& d = Object(O);
         d.Pitch = Pitch, d.Yaw = Yaw, d.Roll = Roll;
         d.RebuildMatrix();
@@ -214,18 +241,21 @@ QUARN_API void QUARN_CALL qglGetDynamicRotation(TQGLHandle O, float* Pitch, floa
 }
 QUARN_API void QUARN_CALL qglSetDynamicPitch(TQGLHandle O, float Angle) {
     GuardGLVoid([&] {
+        RequireFinite("Angle", Angle);
         Object(O).Pitch = Angle;
         Object(O).RebuildMatrix();
     });
 }
 QUARN_API void QUARN_CALL qglSetDynamicYaw(TQGLHandle O, float Angle) {
     GuardGLVoid([&] {
+        RequireFinite("Angle", Angle);
         Object(O).Yaw = Angle;
         Object(O).RebuildMatrix();
     });
 }
 QUARN_API void QUARN_CALL qglSetDynamicRoll(TQGLHandle O, float Angle) {
     GuardGLVoid([&] {
+        RequireFinite("Angle", Angle);
         Object(O).Roll = Angle;
         Object(O).RebuildMatrix();
     });
@@ -243,6 +273,7 @@ QUARN_API float QUARN_CALL qglGetDynamicRoll(TQGLHandle O) {
 QUARN_API void QUARN_CALL qglSetDynamicMatrix(TQGLHandle O, const float* M, uint8_t Flag) {
     GuardGLVoid([&] {
         if (!M) throw EngineError("No matrix given (nil pointer)");
+        RequireFiniteArray("M", M, 16);
         Mat4 m;
         for (int i = 0; i < 16; ++i)
             m.m[i] = M[i];
@@ -271,19 +302,28 @@ QUARN_API uint8_t QUARN_CALL qglGetDynamicBillboardType(TQGLHandle O) {
     return GuardGL<uint8_t>(0, [&] { return Object(O).BillboardType; });
 }
 QUARN_API void QUARN_CALL qglSetDynamicBillboardAxis(TQGLHandle O, float X, float Y, float Z) {
-    GuardGLVoid([&] { Object(O).BillboardAxis = Vec3{X, Y, Z}; });
+    GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        Object(O).BillboardAxis = Vec3{X, Y, Z};
+    });
 }
 QUARN_API void QUARN_CALL qglGetDynamicBillboardAxis(TQGLHandle O, float* X, float* Y, float* Z) {
     GuardGLVoid([&] { CopyOut(Object(O).BillboardAxis, X, Y, Z); });
 }
 QUARN_API void QUARN_CALL qglSetDynamicBillBoardCamPos(TQGLHandle O, float X, float Y, float Z) {
-    GuardGLVoid([&] { Object(O).BillboardCamPos = Vec3{X, Y, Z}; });
+    GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        Object(O).BillboardCamPos = Vec3{X, Y, Z};
+    });
 }
 QUARN_API void QUARN_CALL qglGetDynamicBillBoardCamPos(TQGLHandle O, float* X, float* Y, float* Z) {
     GuardGLVoid([&] { CopyOut(Object(O).BillboardCamPos, X, Y, Z); });
 }
 QUARN_API void QUARN_CALL qglSetDynamicBillBoardCamUp(TQGLHandle O, float X, float Y, float Z) {
-    GuardGLVoid([&] { Object(O).BillboardCamUp = Vec3{X, Y, Z}; });
+    GuardGLVoid([&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        Object(O).BillboardCamUp = Vec3{X, Y, Z};
+    });
 }
 QUARN_API void QUARN_CALL qglGetDynamicBillBoardCamUp(TQGLHandle O, float* X, float* Y, float* Z) {
     GuardGLVoid([&] { CopyOut(Object(O).BillboardCamUp, X, Y, Z); });
@@ -292,6 +332,8 @@ QUARN_API void QUARN_CALL qglSetDynamicBillboardProp(TQGLHandle O, uint8_t Kind,
                                                      float CamPosY, float CamPosZ, float CamUpX,
                                                      float CamUpY, float CamUpZ) {
     GuardGLVoid([&] {
+        RequireFinite("CamPosX", CamPosX, "CamPosY", CamPosY, "CamPosZ", CamPosZ, "CamUpX", CamUpX,
+                      "CamUpY", CamUpY, "CamUpZ", CamUpZ);
         Dynamic& d = Object(O);
         d.BillboardType = Kind;
         d.BillboardCamPos = Vec3{CamPosX, CamPosY, CamPosZ};
@@ -303,6 +345,9 @@ QUARN_API void QUARN_CALL qglSetDynamicBillboardPropAxis(TQGLHandle O, float Cam
                                                          float CamUpZ, float AxisX, float AxisY,
                                                          float AxisZ) {
     GuardGLVoid([&] {
+        RequireFinite("CamPosX", CamPosX, "CamPosY", CamPosY, "CamPosZ", CamPosZ, "CamUpX", CamUpX,
+                      "CamUpY", CamUpY, "CamUpZ", CamUpZ, "AxisX", AxisX, "AxisY", AxisY, "AxisZ",
+                      AxisZ);
         Dynamic& d = Object(O);
         d.BillboardType = Dynamic::kAboutAxis;
         d.BillboardCamPos = Vec3{CamPosX, CamPosY, CamPosZ};

@@ -85,31 +85,49 @@ QUARN_API void QUARN_CALL qglDeleteStaticObject(TQGLHandle Object) {
 }
 
 QUARN_API int32_t QUARN_CALL qglAddStaticMeshVector(TQGLHandle Object, float X, float Y, float Z) {
-    return GuardGL<int32_t>(-1, [&] { return Mesh(Object).AddVector(Vec3{X, Y, Z}); });
+    return GuardGL<int32_t>(-1, [&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        return Mesh(Object).AddVector(Vec3{X, Y, Z});
+    });
 }
 
 QUARN_API int32_t QUARN_CALL qglAddStaticMeshNormal(TQGLHandle Object, float X, float Y, float Z) {
-    return GuardGL<int32_t>(-1, [&] { return Mesh(Object).AddNormal(Vec3{X, Y, Z}); });
+    return GuardGL<int32_t>(-1, [&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        return Mesh(Object).AddNormal(Vec3{X, Y, Z});
+    });
 }
 
 QUARN_API int32_t QUARN_CALL qglAddStaticMeshTexCoord(TQGLHandle Object, float S, float T,
                                                       float R) {
-    return GuardGL<int32_t>(-1, [&] { return Mesh(Object).AddTexCoord(Vec3{S, T, R}); });
+    return GuardGL<int32_t>(-1, [&] {
+        RequireFinite("S", S, "T", T, "R", R);
+        return Mesh(Object).AddTexCoord(Vec3{S, T, R});
+    });
 }
 
 QUARN_API int32_t QUARN_CALL qglAddStaticUniqueMeshVector(TQGLHandle Object, float X, float Y,
                                                           float Z) {
-    return GuardGL<int32_t>(-1, [&] { return Mesh(Object).AddUniqueVector(Vec3{X, Y, Z}); });
+    return GuardGL<int32_t>(-1, [&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        return Mesh(Object).AddUniqueVector(Vec3{X, Y, Z});
+    });
 }
 
 QUARN_API int32_t QUARN_CALL qglAddStaticUniqueMeshNormal(TQGLHandle Object, float X, float Y,
                                                           float Z) {
-    return GuardGL<int32_t>(-1, [&] { return Mesh(Object).AddUniqueNormal(Vec3{X, Y, Z}); });
+    return GuardGL<int32_t>(-1, [&] {
+        RequireFinite("X", X, "Y", Y, "Z", Z);
+        return Mesh(Object).AddUniqueNormal(Vec3{X, Y, Z});
+    });
 }
 
 QUARN_API int32_t QUARN_CALL qglAddStaticUniqueMeshTexCoord(TQGLHandle Object, float S, float T,
                                                             float R) {
-    return GuardGL<int32_t>(-1, [&] { return Mesh(Object).AddUniqueTexCoord(Vec3{S, T, R}); });
+    return GuardGL<int32_t>(-1, [&] {
+        RequireFinite("S", S, "T", T, "R", R);
+        return Mesh(Object).AddUniqueTexCoord(Vec3{S, T, R});
+    });
 }
 
 QUARN_API int32_t QUARN_CALL qglAddStaticFace(TQGLHandle Object) {
@@ -146,6 +164,9 @@ QUARN_API int32_t QUARN_CALL qglAddStaticMeshArrays(TQGLHandle Object, int32_t V
                                                     int32_t FaceCount, const int32_t* Faces,
                                                     const int32_t* FaceMaterials) {
     return GuardGL<int32_t>(-1, [&] {
+        RequireFiniteVectors("Vertices", Vertices, VertexCount);
+        RequireFiniteVectors("Normals", Normals, VertexCount);
+        RequireFiniteVectors("TexCoords", TexCoords, VertexCount);
         return Mesh(Object).AddMeshArrays(VertexCount, AsVectors(Vertices), AsVectors(Normals),
                                           AsVectors(TexCoords), FaceCount, Faces, FaceMaterials);
     });

@@ -19,7 +19,10 @@ QUARN_API void QUARN_CALL qglGetSceneStatistics(int32_t* TrianglesDrawn, int32_t
 }
 
 QUARN_API void QUARN_CALL qglSetCameraProjection(float FieldOfViewDegrees, float Near, float Far) {
-    GuardGLVoid([&] { RequireScreen().SetProjection(FieldOfViewDegrees, Near, Far); });
+    GuardGLVoid([&] {
+        RequireFinite("FieldOfViewDegrees", FieldOfViewDegrees, "Near", Near, "Far", Far);
+        RequireScreen().SetProjection(FieldOfViewDegrees, Near, Far);
+    });
 }
 
 } // extern "C"
