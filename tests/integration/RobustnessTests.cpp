@@ -9,6 +9,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <malloc.h>
 #include <map>
@@ -576,4 +577,440 @@ TEST_F(Robustness, EffectSelectionAndSceneMapHandlesAreChecked) {
     for (const auto& [kind, count] : g_probe.tried)
         std::printf("hostile %s handle calls: %d tried, %d refused\n", kind.c_str(), count,
                     g_probe.refused[kind]);
+}
+
+namespace {
+
+// The objects the non-finite probe calls act on.
+TQGLHandle g_cube, g_plain, g_glsl, g_scratch, g_mesh, g_hud, g_smoke;
+std::string g_cubeDirectory;
+
+// Everything the exports let a host read back, flattened; compared bitwise so that a NaN that
+// got in shows.
+std::vector<float> ReadableState() {
+    std::vector<float> s;
+    float v[16];
+    auto put = [&](int n) { s.insert(s.end(), v, v + n); };
+    qglGetCameraPosition(v), put(3);
+    qglGetCameraDirection(v), put(3);
+    s.push_back(qglGetCameraSpeed());
+    qglGetEnvironmentFogColor(v, v + 1, v + 2, v + 3), put(4);
+    s.push_back(qglGetEnvironmentFogDensity());
+    qglGetEnvironmentFogClearColor(v, v + 1, v + 2, v + 3), put(4);
+    qglGetEnvironmentLensFlareLightPosition(v, v + 1, v + 2), put(3);
+    qglGetDynamicPosition(g_cube, v), put(3);
+    qglGetDynamicRotation(g_cube, v, v + 1, v + 2), put(3);
+    qglGetDynamicMatrix(v, g_cube), put(16);
+    qglGetDynamicBillboardAxis(g_cube, v, v + 1, v + 2), put(3);
+    qglGetDynamicBillBoardCamPos(g_cube, v, v + 1, v + 2), put(3);
+    qglGetDynamicBillBoardCamUp(g_cube, v, v + 1, v + 2), put(3);
+    s.push_back(qglGetDynamicBillboardType(g_cube));
+    qglGetMaterialAmbient(g_plain, v, v + 1, v + 2), put(3);
+    qglGetMaterialDiffuse(g_plain, v, v + 1, v + 2), put(3);
+    qglGetMaterialEmmisive(g_plain, v, v + 1, v + 2), put(3);
+    qglGetMaterialSpecular(g_plain, v, v + 1, v + 2), put(3);
+    qglGetMaterialGloss(g_plain, v), put(1);
+    s.push_back(float(qglGetStaticObjectCount()));
+    s.push_back(float(qglGetDynamicObjectCount()));
+    for (int kind = 0; kind < 2; ++kind) { // one at a time: the two share their record
+        const TQUARNFaceData* d =
+            kind == 0 ? qglGetStaticFaceData(g_scratch) : qglGetDynamicFaceData(g_mesh);
+        s.push_back(float(d->FaceCount));
+        s.push_back(float(d->VertexCount));
+        for (int32_t i = 0; i < d->VertexCount; ++i)
+            s.insert(s.end(), {d->Vertices[i].x, d->Vertices[i].y, d->Vertices[i].z});
+    }
+    return s;
+}
+
+// A mesh-arrays call: three vertices, normals and texture coordinates (27 floats), one face.
+template <int32_t (*Add)(TQGLHandle, int32_t, const TQUARNVector*, const TQUARNVector*,
+                         const TQUARNVector*, int32_t, const int32_t*, const int32_t*)>
+bool AddTriangleArrays(TQGLHandle object, const float* a) {
+    TQUARNVector v[9];
+    for (int i = 0; i < 9; ++i)
+        v[i] = TQUARNVector{a[3 * i], a[3 * i + 1], a[3 * i + 2]};
+    const int32_t face[3] = {0, 1, 2};
+    return Add(object, 3, v, v + 3, v + 6, 1, face, nullptr) == -1;
+}
+
+// One export that keeps float arguments, with arguments it accepts. call returns whether the
+// export returned its neutral value (always for void exports).
+struct FiniteCase {
+    const char* exportName;
+    std::vector<float> accepted;
+    bool (*call)(const float* a);
+};
+
+const float kFar = 1000; // x of the scratch geometry: never in view
+
+const std::vector<FiniteCase>& FiniteCases() {
+    static const std::vector<FiniteCase> cases = {
+        {"qglAddStaticMeshVector",
+         {kFar, 0, 0},
+         [](const float* a) { return qglAddStaticMeshVector(g_scratch, a[0], a[1], a[2]) == -1; }},
+        {"qglAddStaticMeshNormal",
+         {0, 0, 1},
+         [](const float* a) { return qglAddStaticMeshNormal(g_scratch, a[0], a[1], a[2]) == -1; }},
+        {"qglAddStaticMeshTexCoord",
+         {0, 1, 0},
+         [](const float* a) {
+             return qglAddStaticMeshTexCoord(g_scratch, a[0], a[1], a[2]) == -1;
+         }},
+        {"qglAddStaticUniqueMeshVector",
+         {kFar, 2, 0},
+         [](const float* a) {
+             return qglAddStaticUniqueMeshVector(g_scratch, a[0], a[1], a[2]) == -1;
+         }},
+        {"qglAddStaticUniqueMeshNormal",
+         {0, 1, 0},
+         [](const float* a) {
+             return qglAddStaticUniqueMeshNormal(g_scratch, a[0], a[1], a[2]) == -1;
+         }},
+        {"qglAddStaticUniqueMeshTexCoord",
+         {1, 1, 0},
+         [](const float* a) {
+             return qglAddStaticUniqueMeshTexCoord(g_scratch, a[0], a[1], a[2]) == -1;
+         }},
+        {"qglAddStaticMeshArrays",
+         {kFar, 0, 0, kFar, 1, 0, kFar + 1, 0, 0, 0, 0, 1, 0, 0,
+          1,    0, 0, 1,    0, 0, 0,        1, 0, 0, 0, 1, 0},
+         [](const float* a) { return AddTriangleArrays<qglAddStaticMeshArrays>(g_scratch, a); }},
+        {"qglAddDynamicMeshVector",
+         {kFar, 0, 0},
+         [](const float* a) { return qglAddDynamicMeshVector(g_mesh, a[0], a[1], a[2]) == -1; }},
+        {"qglAddDynamicMeshNormal",
+         {0, 0, 1},
+         [](const float* a) { return qglAddDynamicMeshNormal(g_mesh, a[0], a[1], a[2]) == -1; }},
+        {"qglAddDynamicMeshTexCoord",
+         {0, 1, 0},
+         [](const float* a) { return qglAddDynamicMeshTexCoord(g_mesh, a[0], a[1], a[2]) == -1; }},
+        {"qglAddDynamicUniqueMeshVector",
+         {kFar, 2, 0},
+         [](const float* a) {
+             return qglAddDynamicUniqueMeshVector(g_mesh, a[0], a[1], a[2]) == -1;
+         }},
+        {"qglAddDynamicUniqueMeshNormal",
+         {0, 1, 0},
+         [](const float* a) {
+             return qglAddDynamicUniqueMeshNormal(g_mesh, a[0], a[1], a[2]) == -1;
+         }},
+        {"qglAddDynamicUniqueMeshTexCoord",
+         {1, 1, 0},
+         [](const float* a) {
+             return qglAddDynamicUniqueMeshTexCoord(g_mesh, a[0], a[1], a[2]) == -1;
+         }},
+        {"qglAddDynamicMeshArrays",
+         {kFar, 0, 0, kFar, 1, 0, kFar + 1, 0, 0, 0, 0, 1, 0, 0,
+          1,    0, 0, 1,    0, 0, 0,        1, 0, 0, 0, 1, 0},
+         [](const float* a) { return AddTriangleArrays<qglAddDynamicMeshArrays>(g_mesh, a); }},
+        {"qglLoadDynamicPredefined",
+         {kFar, 0, 0, 10, 20, 30, 1, 2, 3},
+         [](const float* a) {
+             return qglLoadDynamicPredefined(QGL_SHAPE_BOX, g_plain, a[0], a[1], a[2], a[3], a[4],
+                                             a[5], a[6], a[7], a[8]) == nullptr;
+         }},
+        {"qglSetDynamicPosition",
+         {0, 0, -1},
+         [](const float* a) { return qglSetDynamicPosition(g_cube, a[0], a[1], a[2]), true; }},
+        {"qglSetDynamicRotation",
+         {0, 0, 0},
+         [](const float* a) { return qglSetDynamicRotation(g_cube, a[0], a[1], a[2]), true; }},
+        {"qglSetDynamicPitch",
+         {0},
+         [](const float* a) { return qglSetDynamicPitch(g_cube, a[0]), true; }},
+        {"qglSetDynamicYaw",
+         {0},
+         [](const float* a) { return qglSetDynamicYaw(g_cube, a[0]), true; }},
+        {"qglSetDynamicRoll",
+         {0},
+         [](const float* a) { return qglSetDynamicRoll(g_cube, a[0]), true; }},
+        {"qglSetDynamicMatrix",
+         {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, -1, 1},
+         [](const float* a) { return qglSetDynamicMatrix(g_cube, a, 1), true; }},
+        {"qglSetDynamicMatrix",
+         {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, -1, 1},
+         [](const float* a) { return qglSetDynamicMatrix(g_cube, a, 0), true; }},
+        {"qglSetDynamicBillboardAxis",
+         {0, 1, 0},
+         [](const float* a) { return qglSetDynamicBillboardAxis(g_cube, a[0], a[1], a[2]), true; }},
+        {"qglSetDynamicBillBoardCamPos",
+         {0, 0, 5},
+         [](const float* a) {
+             return qglSetDynamicBillBoardCamPos(g_cube, a[0], a[1], a[2]), true;
+         }},
+        {"qglSetDynamicBillBoardCamUp",
+         {0, 1, 0},
+         [](const float* a) {
+             return qglSetDynamicBillBoardCamUp(g_cube, a[0], a[1], a[2]), true;
+         }},
+        {"qglSetDynamicBillboardProp",
+         {0, 0, 5, 0, 1, 0},
+         [](const float* a) {
+             return qglSetDynamicBillboardProp(g_cube, 2, a[0], a[1], a[2], a[3], a[4], a[5]), true;
+         }},
+        {"qglSetDynamicBillboardPropAxis",
+         {0, 0, 5, 0, 1, 0, 0, 1, 0},
+         [](const float* a) {
+             return qglSetDynamicBillboardPropAxis(g_cube, a[0], a[1], a[2], a[3], a[4], a[5], a[6],
+                                                   a[7], a[8]),
+                    true;
+         }},
+        {"qglSetMaterialAmbient",
+         {0.5f, 0.5f, 0.5f},
+         [](const float* a) { return qglSetMaterialAmbient(g_plain, a[0], a[1], a[2]), true; }},
+        {"qglSetMaterialDiffuse",
+         {0.5f, 0.5f, 0.5f},
+         [](const float* a) { return qglSetMaterialDiffuse(g_plain, a[0], a[1], a[2]), true; }},
+        {"qglSetMaterialEmmisive",
+         {0.5f, 0.5f, 0.5f},
+         [](const float* a) { return qglSetMaterialEmmisive(g_plain, a[0], a[1], a[2]), true; }},
+        {"qglSetMaterialSpecular",
+         {0.5f, 0.5f, 0.5f},
+         [](const float* a) { return qglSetMaterialSpecular(g_plain, a[0], a[1], a[2]), true; }},
+        {"qglSetMaterialGlobalEmmisive",
+         {0, 0, 0},
+         [](const float* a) { return qglSetMaterialGlobalEmmisive(a[0], a[1], a[2]), true; }},
+        {"qglSetMaterialGloss",
+         {10},
+         [](const float* a) { return qglSetMaterialGloss(g_plain, a[0]), true; }},
+        {"qglSetMaterialGLSLShaderValf",
+         {1},
+         [](const float* a) { return qglSetMaterialGLSLShaderValf(g_glsl, "tint", a[0]), true; }},
+        {"qglSetMaterialGLSLShaderVal2f",
+         {1, 1},
+         [](const float* a) {
+             return qglSetMaterialGLSLShaderVal2f(g_glsl, "tint", a[0], a[1]), true;
+         }},
+        {"qglSetMaterialGLSLShaderVal3f",
+         {1, 1, 1},
+         [](const float* a) {
+             return qglSetMaterialGLSLShaderVal3f(g_glsl, "tint", a[0], a[1], a[2]), true;
+         }},
+        {"qglSetMaterialGLSLShaderVal4f",
+         {1, 1, 1, 1},
+         [](const float* a) {
+             return qglSetMaterialGLSLShaderVal4f(g_glsl, "tint", a[0], a[1], a[2], a[3]), true;
+         }},
+        {"qglSetMaterialGLSLShaderValMat2f", std::vector<float>(4, 1.0f),
+         [](const float* a) { return qglSetMaterialGLSLShaderValMat2f(g_glsl, "m", a), true; }},
+        {"qglSetMaterialGLSLShaderValMat3f", std::vector<float>(9, 1.0f),
+         [](const float* a) { return qglSetMaterialGLSLShaderValMat3f(g_glsl, "m", a), true; }},
+        {"qglSetMaterialGLSLShaderValMat4f", std::vector<float>(16, 1.0f),
+         [](const float* a) { return qglSetMaterialGLSLShaderValMat4f(g_glsl, "m", a), true; }},
+        {"qglSetSceneBumpLight",
+         {0, 10, 0},
+         [](const float* a) { return qglSetSceneBumpLight(a[0], a[1], a[2], 0), true; }},
+        {"qglSetCameraPosition",
+         {0, 0, 5},
+         [](const float* a) { return qglSetCameraPosition(a[0], a[1], a[2]), true; }},
+        {"qglSetCameraDirection",
+         {0, 0, -1},
+         [](const float* a) { return qglSetCameraDirection(a[0], a[1], a[2]), true; }},
+        {"qglSetCameraSpeed", {50}, [](const float* a) { return qglSetCameraSpeed(a[0]), true; }},
+        {"qglMoveCamera", {1}, [](const float* a) { return qglMoveCamera(a[0]), true; }},
+        {"qglStrafeCamera", {1}, [](const float* a) { return qglStrafeCamera(a[0]), true; }},
+        {"qglSetCameraProjection",
+         {45, 1, 2000},
+         [](const float* a) { return qglSetCameraProjection(a[0], a[1], a[2]), true; }},
+        {"qglSetEnvironmentFogColor",
+         {0.5f, 0.5f, 0.5f, 1},
+         [](const float* a) { return qglSetEnvironmentFogColor(a[0], a[1], a[2], a[3]), true; }},
+        {"qglSetEnvironmentFogDensity",
+         {0.01f},
+         [](const float* a) { return qglSetEnvironmentFogDensity(a[0]), true; }},
+        {"qglSetEnvironmentFogClearColor",
+         {0, 0, 0, 1},
+         [](const float* a) {
+             return qglSetEnvironmentFogClearColor(a[0], a[1], a[2], a[3]), true;
+         }},
+        {"qglSetEnvironmentLensFlareLightPosition",
+         {10, 10, 10},
+         [](const float* a) {
+             return qglSetEnvironmentLensFlareLightPosition(a[0], a[1], a[2]), true;
+         }},
+        {"qglAddDynamicSmokeParticleSystem",
+         {kFar, 0, 0, 1, 1, 1, 1, 0, 0.1f, 0, 10},
+         [](const float* a) {
+             return qglAddDynamicSmokeParticleSystem(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7],
+                                                     a[8], a[9], a[10], 100, 60, 20, 0, 0, 1,
+                                                     "") == nullptr;
+         }},
+        {"qglSetDynamicSmokeParticleSystemAbsPosition",
+         {kFar, 1, 0},
+         [](const float* a) {
+             return qglSetDynamicSmokeParticleSystemAbsPosition(g_smoke, a[0], a[1], a[2]), true;
+         }},
+        {"qglAddDynamicHUDObject",
+         {4, 4, 2, 2},
+         [](const float* a) {
+             return qglAddDynamicHUDObject(a[0], a[1], a[2], a[3], 64, 64, g_plain) == nullptr;
+         }},
+        {"qglSetDynamicHudObjectWidth",
+         {6},
+         [](const float* a) { return qglSetDynamicHudObjectWidth(g_hud, a[0]), true; }},
+        {"qglRenderSceneCubemapTexturesToFiles",
+         {0, 0, 5},
+         [](const float* a) {
+             qglRenderSceneCubemapTexturesToFiles(g_cubeDirectory.c_str(), 16, 64, 64, a[0], a[1],
+                                                  a[2]);
+             return true;
+         }},
+        {"qglMoveSceneSelectedYBySpeed",
+         {0.5f},
+         [](const float* a) { return qglMoveSceneSelectedYBySpeed(1, a[0]), true; }},
+        {"qglMoveSceneSelectedByVector",
+         {1, 0, 0},
+         [](const float* a) { return qglMoveSceneSelectedByVector(a[0], a[1], a[2]), true; }},
+        {"qglScaleSceneSelected",
+         {1, 1, 1},
+         [](const float* a) { return qglScaleSceneSelected(a[0], a[1], a[2]), true; }},
+        {"qglSetSceneMapEyePos",
+         {1, 1000, 1},
+         [](const float* a) { return qglSetSceneMapEyePos(a[0], a[1], a[2]), true; }},
+    };
+    return cases;
+}
+
+// Calls of the table that were not refused as they should be.
+std::vector<std::string> g_accepted;
+int g_refused = 0;
+
+void CheckRefused(const std::string& call, const char* exportName, bool neutral,
+                  const std::vector<float>& before) {
+    const char* error = qglGetLastError();
+    const std::string message = error ? error : "no error";
+    const bool named = message.rfind(std::string(exportName) + ": ", 0) == 0 &&
+                       message.find(" is not a finite number") != std::string::npos;
+    const std::vector<float> after = ReadableState();
+    const bool unchanged =
+        after.size() == before.size() &&
+        std::memcmp(after.data(), before.data(), after.size() * sizeof(float)) == 0;
+    if (named && neutral && unchanged)
+        ++g_refused;
+    else
+        g_accepted.push_back(call + " -> " + message + (neutral ? "" : " (not neutral)") +
+                             (unchanged ? "" : " (state changed)"));
+    qglClearLastError();
+}
+
+void CallEveryCaseWithEachBadValue() {
+    const float bad[] = {std::nanf(""), INFINITY, -INFINITY};
+    for (const FiniteCase& c : FiniteCases())
+        for (size_t i = 0; i < c.accepted.size(); ++i)
+            for (float value : bad) {
+                std::vector<float> args = c.accepted;
+                args[i] = value;
+                const std::vector<float> before = ReadableState();
+                qglClearLastError();
+                const bool neutral = c.call(args.data());
+                CheckRefused(std::string(c.exportName) + " argument " + std::to_string(i) + " = " +
+                                 std::to_string(value),
+                             c.exportName, neutral, before);
+            }
+}
+
+// Finite arguments whose result would not be: the camera and the selection carried past the
+// float range.
+void OverflowingMoves() {
+    const float huge = 3e38f;
+    qglSetCameraPosition(huge, 0, huge);
+    std::vector<float> before = ReadableState();
+    qglMoveCamera(-huge); // angles zero: the view runs along -x
+    CheckRefused("qglMoveCamera(-3e38) at x = 3e38", "qglMoveCamera", true, before);
+    qglStrafeCamera(huge);
+    CheckRefused("qglStrafeCamera(3e38) at z = 3e38", "qglStrafeCamera", true, before);
+    qglSetCameraPosition(0, 0, 5);
+    qglSetCameraDirection(0, 0, -1);
+    before = ReadableState();
+    qglMoveSceneSelectedYBySpeed(INT32_MAX, huge);
+    CheckRefused("qglMoveSceneSelectedYBySpeed(INT32_MAX, 3e38)", "qglMoveSceneSelectedYBySpeed",
+                 true, before);
+}
+
+} // namespace
+
+// Every export that keeps float arguments in the scene, called with NaN and with each infinity
+// in each argument in turn: refused with "<export>: <argument> is not a finite number", its
+// neutral value, and nothing a host can read back changed. The scene then renders as before and
+// culling still works.
+TEST_F(Robustness, NonFiniteArgumentsAreRefusedAndChangeNothing) {
+    g_accepted.clear();
+    g_refused = 0;
+    g_cubeDirectory = ::testing::TempDir() + "quarn_cube_" + std::to_string(getpid()) + "/";
+    g_init = [] {
+        AddRedTriangle();
+        g_plain = qglAddMaterial("plain");
+        g_cube = qglLoadDynamicPredefined(QGL_SHAPE_BOX, g_plain, 0, 0, -1, 0, 0, 0, 1, 1, 1);
+        g_scratch = qglGetStaticObject(qglAddStaticObject()); // no octree: never drawn
+        const int32_t f = qglAddStaticFace(g_scratch);
+        for (float y : {0.f, 1.f, 2.f})
+            qglAddStaticFaceVectorIndex(g_scratch, f,
+                                        qglAddStaticMeshVector(g_scratch, kFar, y, 0));
+        g_mesh = qglGetDynamicObject(qglAddDynamicObject());
+        qglAddDynamicMeshVector(g_mesh, kFar, 0, 0);
+        g_glsl = qglAddMaterial("glsl");
+        std::ofstream(TempFile("quarn_finite_vert"))
+            << "void main() { gl_Position = ftransform(); }\n";
+        std::ofstream(TempFile("quarn_finite_frag"))
+            << "uniform vec4 tint;\nvoid main() { gl_FragColor = tint; }\n";
+        qglAddMaterialGLSLShader(g_glsl, TempFile("quarn_finite_vert").c_str(),
+                                 TempFile("quarn_finite_frag").c_str());
+        g_hud = qglAddDynamicHUDObject(4, 4, 2, 2, 64, 64, g_plain);
+        g_smoke = qglAddDynamicSmokeParticleSystem(kFar, 0, 0, 1, 1, 1, 1, 0, 0.1f, 0, 10, 100, 60,
+                                                   20, 0, 0, 1, "");
+        qglAddSceneSelected(g_cube);
+        qglAddSceneSelected(g_scratch);
+        ASSERT_EQ(qglGetLastError(), nullptr) << qglGetLastError();
+    };
+    static int32_t stats[3][3];
+    static probe::Pixel centre[3];
+    g_before = [](int frame) {
+        if (frame == 2) {
+            CallEveryCaseWithEachBadValue();
+            OverflowingMoves();
+            // Nothing was appended: the next entry of each array gets the index it had.
+            EXPECT_EQ(qglAddStaticMeshVector(g_scratch, kFar, 3, 0), 3);
+            EXPECT_EQ(qglAddStaticMeshNormal(g_scratch, 0, 0, 1), 0);
+            EXPECT_EQ(qglAddStaticMeshTexCoord(g_scratch, 0, 0, 0), 0);
+            EXPECT_EQ(qglAddDynamicMeshVector(g_mesh, kFar, 3, 0), 1);
+            EXPECT_EQ(qglAddDynamicMeshNormal(g_mesh, 0, 0, 1), 0);
+            EXPECT_EQ(qglAddDynamicMeshTexCoord(g_mesh, 0, 0, 0), 0);
+        }
+    };
+    g_after = [](int frame) {
+        qglGetSceneStatistics(&stats[frame - 1][0], &stats[frame - 1][1], &stats[frame - 1][2]);
+        centre[frame - 1] = probe::ReadFramePixel(32, 32);
+        // The view is set before the host's before-render hook: turned here, frame 3 looks away.
+        if (frame == 2) qglSetCameraDirection(0, 0, 1); // everything behind the camera
+        if (frame == 3) { // the accepted arguments really are accepted
+            qglClearLastError();
+            for (const FiniteCase& c : FiniteCases()) {
+                c.call(c.accepted.data());
+                EXPECT_EQ(qglGetLastError(), nullptr) << c.exportName << ": " << qglGetLastError();
+                qglClearLastError();
+            }
+        }
+    };
+    g_stopAfter = 3;
+    EXPECT_EQ(Run(), 0);
+    std::string accepted;
+    for (const std::string& line : g_accepted)
+        accepted += line + "\n";
+    EXPECT_TRUE(g_accepted.empty()) << g_accepted.size() << " not refused:\n" << accepted;
+    EXPECT_GT(g_refused, 400);
+    std::printf("non-finite calls refused: %d\n", g_refused);
+    // The frame after the refused calls draws and culls as the one before.
+    EXPECT_GT(centre[0][0], 100); // the red triangle
+    EXPECT_EQ(centre[1], centre[0]);
+    EXPECT_GT(stats[0][0], 0);
+    EXPECT_EQ(std::vector<int32_t>(stats[1], stats[1] + 3),
+              std::vector<int32_t>(stats[0], stats[0] + 3));
+    EXPECT_EQ(stats[2][0], 0); // looking away: nothing in view
+    EXPECT_EQ(stats[2][2], 0);
+    for (const char* face : {"xpos", "xneg", "ypos", "yneg", "zpos", "zneg"})
+        std::remove((g_cubeDirectory + "cube" + face + ".bmp").c_str());
+    rmdir(g_cubeDirectory.c_str());
+    std::remove(TempFile("quarn_finite_vert").c_str());
+    std::remove(TempFile("quarn_finite_frag").c_str());
 }
