@@ -1,4 +1,5 @@
 // The scene's selection operations and the six-view cube-map capture.
+#include "common/FiniteArguments.h"
 #include "engine/scene/BitmapFile.h"
 #include "engine/scene/MeshTransforms.h"
 #include "engine/scene/Scene.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 
 namespace quarn {
@@ -24,9 +26,30 @@ MemberKinds KindsOf(TQGLBaseObject* member) {
                        dynamic_cast<TQGLBaseDynamicMeshObject*>(member)};
 }
 
+bool Finite(const Vec3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// Whether every vertex of the mesh stays finite under change (checked before anything moves,
+// so a selection carried past the float range is refused whole).
+template <class Change> bool VerticesStayFinite(const TQGLBaseMeshObject& mesh, Change change) {
+    for (const Vec3& v : mesh.Vertices)
+        if (!Finite(change(v))) return false;
+    return true;
+}
+
 } // namespace
 
 void TQGLBaseScene::MoveSelectedByVector(const Vec3& offset) {
+    for (TQGLBaseObject* member : selection) {
+        const MemberKinds k = KindsOf(member);
+        const Vec3 moved = VectorAdd(member->Position, offset);
+        const bool finite =
+            k.statik
+                ? VerticesStayFinite(*k.statik, [&](const Vec3& v) { return VectorAdd(v, moved); })
+                : Finite(moved);
+        if (!finite) ThrowNonFinite("the moved selection");
+    }
     for (TQGLBaseObject* member : selection) {
         const MemberKinds k = KindsOf(member);
         const Vec3 moved = VectorAdd(member->Position, offset);
@@ -115,6 +138,15 @@ void TQGLBaseScene::RotateSelectedZ(int32_t angle) {
 }
 
 void TQGLBaseScene::ScaleSelected(const Vec3& factors) {
+    const auto scaled = [&](const Vec3& v) {
+        return Vec3{v.x * factors.x, v.y * factors.y, v.z * factors.z};
+    };
+    for (TQGLBaseObject* member : selection) {
+        const MemberKinds k = KindsOf(member);
+        TQGLBaseMeshObject* mesh =
+            k.statik ? static_cast<TQGLBaseMeshObject*>(k.statik) : k.dynamic;
+        if (mesh && !VerticesStayFinite(*mesh, scaled)) ThrowNonFinite("the scaled selection");
+    }
     for (TQGLBaseObject* member : selection) {
         const MemberKinds k = KindsOf(member);
         if (k.statik) {

@@ -926,6 +926,16 @@ void OverflowingMoves() {
     qglMoveSceneSelectedYBySpeed(INT32_MAX, huge);
     CheckRefused("qglMoveSceneSelectedYBySpeed(INT32_MAX, 3e38)", "qglMoveSceneSelectedYBySpeed",
                  true, before);
+    // The selection (the cube, then the scratch mesh at x = 1000) is refused whole.
+    qglSetDynamicPosition(g_cube, huge, 0, -1);
+    before = ReadableState();
+    qglMoveSceneSelectedByVector(huge, 0, 0);
+    CheckRefused("qglMoveSceneSelectedByVector(3e38, 0, 0), cube at x = 3e38",
+                 "qglMoveSceneSelectedByVector", true, before);
+    qglScaleSceneSelected(huge, 1, 1);
+    CheckRefused("qglScaleSceneSelected(3e38, 1, 1), a vertex at x = 1000", "qglScaleSceneSelected",
+                 true, before);
+    qglSetDynamicPosition(g_cube, 0, 0, -1);
 }
 
 } // namespace
