@@ -19,7 +19,13 @@
  * freed objects or 2 MiB, whichever is less), so no new object takes a stale handle's address:
  * it stays refused for at least the next 1000 frees of objects of its kind (4096 for objects of
  * up to 512 bytes, which all kinds are but dynamic objects and some material stages).
- * qglCreateSceneWindow called while its loop runs (from any callback) is refused. */
+ * qglCreateSceneWindow called while its loop runs (from any callback) is refused.
+ *
+ * Float arguments the scene keeps (positions, angles, sizes, colours, camera, projection, fog,
+ * lights, matrices, mesh arrays, HUD, smoke and GLSL values, selection moves) must be finite: a
+ * NaN or infinite one fails with "<export>: <argument> is not a finite number" and the neutral
+ * value, changing nothing. So does a finite move or scale whose result would leave the float
+ * range. The four ignored doubles of qglAddStaticObjectTerrain are not checked. */
 #ifndef QUARN_GL_H
 #define QUARN_GL_H
 
