@@ -27,9 +27,12 @@ status=0
 for t in "${targets[@]}"; do
   mkdir -p "$scratch/$t"
   echo "== fuzz_$t (${seconds}s)"
+  # A target that reads its input as a program of calls has a dictionary of the call numbers.
+  dict=()
+  if [ -f "$here/$t.dict" ]; then dict=(-dict="$here/$t.dict"); fi
   # New inputs go to the scratch folder, never into the seed corpus in the tree.
   if ! "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -artifact_prefix="$scratch/$t-" -print_final_stats=1 "$scratch/$t" "$here/corpus/$t" \
+      -artifact_prefix="$scratch/$t-" -print_final_stats=1 "${dict[@]}" "$scratch/$t" "$here/corpus/$t" \
       2> "$scratch/$t.log"; then
     tail -n 40 "$scratch/$t.log"
     mkdir -p "$build/crashes"

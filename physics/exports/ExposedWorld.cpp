@@ -92,15 +92,18 @@ QUARN_API void QUARN_CALL qpWorldStep(TqpWorldHandle world, float delta, TQUARNB
 
 QUARN_API float QUARN_CALL qpWorldGetTimeUntilNextStep(TqpWorldHandle world, float stepsPerSecond) {
     return PhysicsGuard(0.0f, [&] {
-        return World(world, "qpWorldGetTimeUntilNextStep")->TimeUntilNextStep(stepsPerSecond);
+        const char* fn = "qpWorldGetTimeUntilNextStep";
+        TqpWorld* w = World(world, fn);
+        return w->TimeUntilNextStep(FiniteFloat(stepsPerSecond, fn, "steps per second"));
     });
 }
 
 QUARN_API float QUARN_CALL qpWorldGetAlphaTimeUntilNextStep(TqpWorldHandle world,
                                                             float stepsPerSecond) {
     return PhysicsGuard(0.0f, [&] {
-        return World(world, "qpWorldGetAlphaTimeUntilNextStep")
-            ->AlphaTimeUntilNextStep(stepsPerSecond);
+        const char* fn = "qpWorldGetAlphaTimeUntilNextStep";
+        TqpWorld* w = World(world, fn);
+        return w->AlphaTimeUntilNextStep(FiniteFloat(stepsPerSecond, fn, "steps per second"));
     });
 }
 

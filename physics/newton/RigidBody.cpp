@@ -58,6 +58,9 @@ void NewtonBody::SetBodyFrame(const btTransform& frame) {
     const btTransform com = frame * Shift(centreOfMass);
     rigid->setWorldTransform(com);
     rigid->setInterpolationWorldTransform(com);
+    // The next update reports a change from this pose: one that brings the body back to the
+    // pose reported before the move must not pass as no change.
+    quarn::newton::MatrixFromTransform(BodyFrame(), reported);
     if (world && inWorld) world->dynamics.updateSingleAabb(rigid.get());
     if (outsideWorld && world && world->Inside(com.getOrigin())) {
         outsideWorld = false;

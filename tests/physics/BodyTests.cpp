@@ -150,6 +150,23 @@ TEST_F(BodyState, SetMatrixThenInterpolationGivesTheSameMatrixForAnyAlpha) {
     ExpectMatrixNear(got, m, 0);
 }
 
+TEST_F(BodyState, AStepBackToThePoseReportedBeforeATeleportIsReported) {
+    // 0.5 s at 2 units/s reaches x = 1; teleported back to 0, the same step ends at x = 1
+    // again, bit for bit the pose the body reported before the teleport.
+    const TQUARNVector v{2, 0, 0};
+    TqpMatrix m{}, got{};
+    for (int run = 0; run < 2; ++run) {
+        m = Translation(TQUARNVector{0, 0, 0});
+        qpBodySetMatrix(body, &m);
+        qpBodySetVelocity(body, &v);
+        qpWorldStep(world, 0.5f, 0, 0);
+        qpBodyGetMatrix(&got, body);
+        EXPECT_NEAR(got.m[12], 1.0f, 1e-4f) << "run " << run;
+        TQUARNVector velocity;
+        ExpectVec(*qpBodyGetVelocity(&velocity, body), 2, 0, 0, 1e-4f);
+    }
+}
+
 TEST_F(BodyState, InterpolationRunsFromTheCurrentToThePreviousPose) {
     const TQUARNVector v{6, 0, 0}, w{0, 0, 3};
     qpBodySetVelocity(body, &v);

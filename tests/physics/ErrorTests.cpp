@@ -88,6 +88,23 @@ TEST_F(PhysicsErrors, FixedStepsNeedAPositiveRate) {
     EXPECT_NEAR(Position(body).x, 0.1f, 1e-3f);
 }
 
+TEST_F(PhysicsErrors, StepClocksRefuseANonFiniteRateAndAnswerZero) {
+    qpWorldStep(world, 0.1f, 1, 60);
+    for (float rate : {kNaN, kInf, -kInf}) {
+        qpClearLastError();
+        EXPECT_EQ(qpWorldGetTimeUntilNextStep(world, rate), 0.0f);
+        EXPECT_EQ(LastError(),
+                  "qpWorldGetTimeUntilNextStep: steps per second is not a finite number");
+        qpClearLastError();
+        EXPECT_EQ(qpWorldGetAlphaTimeUntilNextStep(world, rate), 0.0f);
+        EXPECT_EQ(LastError(),
+                  "qpWorldGetAlphaTimeUntilNextStep: steps per second is not a finite number");
+    }
+    qpClearLastError();
+    qpWorldGetTimeUntilNextStep(world, 0.5f); // below 1: 0 without an error, as before
+    EXPECT_EQ(qpGetLastError(), nullptr);
+}
+
 TEST_F(PhysicsErrors, NegativeMassIsRefused) {
     qpBodySetMass(body, -1);
     EXPECT_EQ(LastError(), "qpBodySetMass: mass must not be negative");
