@@ -5,7 +5,9 @@
  * FILE is a KSF scene (textures from ARCHIVE, by default FILE with the extension .pak, else
  * .qpk), a 3DS model, an OBJ model (with its .mtl and textures), or a height-map image (.bmp or
  * .jpg) built into a shaded terrain of 4 units a pixel. The model is framed to about three quarters
- * of the window and turned with an orbit camera; the overlay lists the keys (see Usage below). With
+ * of the window and turned with an orbit camera (drag to turn, wheel to zoom); the engine's light 0
+ * keeps GL's default place at the eye, so it is a headlight that follows the camera, and the grey
+ * background shows dark and black models. The overlay lists the keys (see Usage below). With
  * --frames the viewer renders N frames, saves the last as IMAGE (quarn-view.bmp) and exits: a quick
  * check that a file converts and draws. Exit status 1 when the file cannot be loaded, 2 for bad
  * arguments. */
@@ -48,7 +50,7 @@ static int g_dragButton = 0;
 static float g_dragX, g_dragY;
 
 static const char* const kKeys[] = {
-    "drag: turn   right drag or arrows: pan   +/- or PgUp/PgDn: zoom   Home: frame again",
+    "drag: turn   right drag or arrows: pan   wheel, +/- or PgUp/PgDn: zoom   Home: frame again",
     "W/S/A/D: walk   L: wireframe   N: normals   B: octree boxes   F: fog   K: sky",
     "P: screenshot   H: this overlay   Esc: quit",
 };
@@ -491,6 +493,12 @@ static void QUARN_CALL OnMouseMove(float x, float y, float prevX, float prevY) {
     PlaceCamera();
 }
 
+/* A notch away from the user brings the camera a tenth closer. */
+static void QUARN_CALL OnMouseWheel(float notches) {
+    g_distance *= powf(0.9f, notches);
+    PlaceCamera();
+}
+
 static void QUARN_CALL OnSceneInit(void) {
     static const int32_t keys[] = {QGL_VK_W,
                                    QGL_VK_A,
@@ -528,6 +536,7 @@ static void QUARN_CALL OnSceneInit(void) {
         qglRegisterSceneKey(keys[i]);
     qglSetSceneKeyCallbacks(OnKeyHeld, OnKeyUp);
     qglSetSceneMouseCallbacks(OnMouseMove, OnMouseDown, OnMouseUp);
+    qglSetSceneMouseWheelCallback(OnMouseWheel);
     BuildSky();
 }
 
