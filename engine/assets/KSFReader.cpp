@@ -3,6 +3,7 @@
 #include "engine/materials/BmpReader.h"
 #include "engine/materials/JpegReader.h"
 #include "engine/materials/TGAImage.h"
+#include "platform/window/MessageChannel.h"
 
 namespace quarn {
 
@@ -97,8 +98,14 @@ void TKSFReader::AddTexture(TQGLShader& stage, const KsfTexture& record,
                             const TFileSystem& archive) {
     std::vector<uint8_t> bytes;
     uint16_t type = 0;
-    // A missing entry or an unknown type code gives the stage no texture.
-    if (!archive.ExtractFile(record.name, bytes, type)) return;
+    // A missing entry or an unknown type code gives the stage no texture; so does a damaged
+    // entry (its data outside the file), reported, so the rest of the scene still loads.
+    try {
+        if (!archive.ExtractFile(record.name, bytes, type)) return;
+    } catch (const EngineError& e) {
+        ShowMessage("Error", e.what());
+        return;
+    }
     const auto target = static_cast<GLenum>(record.target);
     const auto mag = static_cast<GLenum>(record.magFilter);
     const auto min = static_cast<GLenum>(record.minFilter);

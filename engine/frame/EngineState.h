@@ -26,6 +26,7 @@ struct HostCallbacks {
     TQGLMouseMoveProc onMouseMove = nullptr;
     TQGLMouseDownProc onMouseDown = nullptr;
     TQGLMouseUpProc onMouseUp = nullptr;
+    TQGLMouseWheelProc onMouseWheel = nullptr;
     TQGLMessageProc onMessage = nullptr;
 };
 

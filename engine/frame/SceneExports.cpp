@@ -55,6 +55,10 @@ QUARN_API void QUARN_CALL qglSetSceneMouseCallbacks(TQGLMouseMoveProc OnMouseMov
     Engine().callbacks.onMouseUp = OnMouseUp;
 }
 
+QUARN_API void QUARN_CALL qglSetSceneMouseWheelCallback(TQGLMouseWheelProc OnMouseWheel) {
+    Engine().callbacks.onMouseWheel = OnMouseWheel;
+}
+
 QUARN_API uint8_t QUARN_CALL qglGetSceneKeyState(uint8_t Key) {
     return Engine().input.sceneKeyStates[Key];
 }

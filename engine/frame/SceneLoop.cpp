@@ -125,6 +125,10 @@ void SceneWindowProc(TQGLWinDLLScreen& screen, const WindowMessage& m) {
         in.mouseButton = 0;
         in.mouseDownX = in.mouseDownY = 0.0f;
         break;
+    case WM_MOUSEWHEEL: // the turn in the high word, signed, 120 a notch
+        if (e.callbacks.onMouseWheel)
+            e.callbacks.onMouseWheel(float(static_cast<int16_t>(HighWord(m.wParam))) / 120.0f);
+        break;
     default:
         break; // default processing
     }

@@ -49,6 +49,8 @@ typedef void(QUARN_CALL* TQGLMouseDownProc)(int32_t Button, float X, float Y, fl
                                             float PrevY);
 /* The button last pressed: 1, 2 or 3; 0 after a completed click, -1 before any press. */
 typedef void(QUARN_CALL* TQGLMouseUpProc)(int32_t Button);
+/* Wheel turn: positive away from the user, 1 a notch (finer wheels give fractions). */
+typedef void(QUARN_CALL* TQGLMouseWheelProc)(float Notches);
 /* Receives every text the engine would show in a message box. */
 typedef void(QUARN_CALL* TQGLMessageProc)(const char* Caption, const char* Text);
 
@@ -163,6 +165,9 @@ QUARN_API void QUARN_CALL qglUnRegisterSceneKey(int32_t Key);
 QUARN_API void QUARN_CALL qglSetSceneMouseCallbacks(TQGLMouseMoveProc OnMouseMove,
                                                     TQGLMouseDownProc OnMouseDown,
                                                     TQGLMouseUpProc OnMouseUp);
+/* Added export: the wheel reaches only a host that sets OnMouseWheel, which receives each turn
+ * between frames like the other mouse callbacks (NULL: the wheel is ignored again). */
+QUARN_API void QUARN_CALL qglSetSceneMouseWheelCallback(TQGLMouseWheelProc OnMouseWheel);
 /* 1 while the key is down, else 0. */
 QUARN_API uint8_t QUARN_CALL qglGetSceneKeyState(uint8_t Key);
 QUARN_API void QUARN_CALL qglSetSceneKeyState(uint8_t Key, uint8_t State);

@@ -400,11 +400,13 @@ class SdlWindowBackend final : public WindowBackend {
             out = WindowMessage{msg, ButtonFlags(), MakeLParam(e.button.x, e.button.y)};
             return true;
         }
-        case SDL_MOUSEWHEEL:
-            out =
-                WindowMessage{WM_MOUSEWHEEL,
-                              static_cast<WParam>(static_cast<uint32_t>(e.wheel.y * 120) << 16), 0};
+        case SDL_MOUSEWHEEL: {
+            // "Natural" scrolling flips what SDL reports; the message counts away from the user.
+            const int turn = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+            out = WindowMessage{WM_MOUSEWHEEL,
+                                static_cast<WParam>(static_cast<uint32_t>(turn * 120) << 16), 0};
             return true;
+        }
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                 // Only real changes of the client size become size messages.

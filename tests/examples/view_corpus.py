@@ -1,4 +1,4 @@
-"""The viewer frames real 3DS models and shows its overlay.
+"""The viewer frames real 3DS and OBJ models and shows its overlay.
 
 usage: view_corpus.py QUARN_VIEW WORK_DIR MODEL...
 

@@ -179,6 +179,49 @@ TEST_F(AssetApi, ToolMadeSceneLoadsTwiceWithOffsetMaterialsAndShowsItsTextures) 
     EXPECT_TRUE(g_messages.empty()) << g_messages.front();
 }
 
+// One entry's data said to lie past the end of the archive: the scene still loads, the
+// damaged texture is reported by name and the intact one is drawn.
+TEST_F(AssetApi, ASceneLoadsWhenOneArchiveEntryIsDamaged) {
+    WriteTwoQuadModel(dir);
+    ASSERT_EQ(Tool(std::string(QUARN_KSF_TOOL) + " " + Path("scene.ksf") + " " + Path("scene.qpk") +
+                   " " + Path("quads.obj")),
+              0);
+    std::vector<char> bytes;
+    {
+        std::ifstream in(Path("scene.qpk"), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    // The directory closes the file: 266 bytes an entry (blue.bmp first, as the materials
+    // come), each ending with its data's size, 32-bit little-endian.
+    const size_t entryBytes = 266, entries = 3;
+    ASSERT_GT(bytes.size(), entries * entryBytes);
+    const size_t firstSize = bytes.size() - entries * entryBytes + entryBytes - 4;
+    const uint32_t huge = 1000000;
+    std::memcpy(&bytes[firstSize], &huge, 4);
+    {
+        std::ofstream out(Path("damaged.qpk"), std::ios::binary);
+        out.write(bytes.data(), std::streamsize(bytes.size()));
+    }
+    static std::string ksf, archive;
+    static TQGLHandle result;
+    static Pixel left, right;
+    ksf = Path("scene.ksf"), archive = Path("damaged.qpk");
+    g_init = [] {
+        TQUARNPointerArray statics = nullptr, dynamics = nullptr, materials = nullptr;
+        result = qglLoadSceneKSF(ksf.c_str(), archive.c_str(), &statics, &dynamics, &materials);
+    };
+    g_check = [] {
+        left = probe::ReadFramePixel(16, 32);
+        right = probe::ReadFramePixel(48, 32);
+    };
+    Run();
+    EXPECT_NE(result, nullptr) << (qglGetLastError() ? qglGetLastError() : "");
+    ASSERT_FALSE(g_messages.empty());
+    EXPECT_NE(g_messages.front().find("blue.bmp"), std::string::npos) << g_messages.front();
+    EXPECT_FALSE(Blue(left)) << left[0] << "," << left[1] << "," << left[2];
+    EXPECT_TRUE(Red(right)) << right[0] << "," << right[1] << "," << right[2];
+}
+
 TEST_F(AssetApi, SceneToolRefusesEmptyOutputAndNamesAMissingMaterialLibrary) {
     const std::string tool =
         std::string(QUARN_KSF_TOOL) + " " + Path("out.ksf") + " " + Path("out.qpk") + " ";

@@ -191,6 +191,31 @@ TEST_F(WindowApi, MouseCallbacksAndTheSwallowedMoveAfterSettingThePosition) {
                                                 "down 2 33,34", "up 2"}));
 }
 
+TEST_F(WindowApi, WheelTurnsReachTheHostInNotchesAwayFromTheUser) {
+    static std::vector<float> turns;
+    turns.clear();
+    g_stopAfter = 3;
+    static const auto wheel = [](int y, bool flipped) {
+        SDL_Event e{};
+        e.type = SDL_MOUSEWHEEL;
+        e.wheel.y = y;
+        e.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
+        SDL_PushEvent(&e);
+    };
+    g_perFrame = [](int frame) {
+        if (frame == 1) wheel(1, false); // handled before any callback is set: ignored
+        if (frame == 2) {
+            qglSetSceneMouseWheelCallback([](float notches) { turns.push_back(notches); });
+            wheel(1, false);
+            wheel(-3, false);
+            wheel(2, true); // "natural" scrolling: the same turn as -2
+        }
+    };
+    Run();
+    qglSetSceneMouseWheelCallback(nullptr);
+    EXPECT_EQ(turns, (std::vector<float>{1.0f, -3.0f, -2.0f}));
+}
+
 TEST_F(WindowApi, EveryPressOfAFastDoubleClickReachesTheHost) {
     static std::vector<std::string> events;
     events.clear();

@@ -3,12 +3,18 @@
  *   quarn-view FILE [--archive ARCHIVE] [--headless] [--frames N] [--output IMAGE]
  *
  * FILE is a KSF scene (textures from ARCHIVE, by default FILE with the extension .pak, else
- * .qpk), a 3DS model, or a height-map image (.bmp or .jpg) built into a shaded terrain of 4 units
- * a pixel. The model is framed to about three quarters of the window and turned with an orbit
- * camera; the overlay lists the keys (see Usage below). With --frames the viewer renders N
- * frames, saves the last as IMAGE (quarn-view.bmp) and exits: a quick check that a file converts
- * and draws. Exit status 1 when the file cannot be loaded, 2 for bad arguments. */
+ * .qpk), a 3DS model, an OBJ model (with its .mtl and textures), or a height-map image (.bmp or
+ * .jpg) built into a shaded terrain of 4 units a pixel. The model is framed to about three quarters
+ * of the window and turned with an orbit camera (drag to turn, wheel to zoom); the engine's light 0
+ * keeps GL's default place at the eye, so it is a headlight that follows the camera, and the grey
+ * background shows dark and black models. The overlay lists the keys (see Usage below). With
+ * --frames the viewer renders N frames, saves the last as IMAGE (quarn-view.bmp) and exits: a quick
+ * check that a file converts and draws. Exit status 1 when the file cannot be loaded, 2 for bad
+ * arguments. */
 #include "quarn/QuarnGL.h"
+#ifdef QUARN_VIEW_OBJ
+#include "tools/view/ObjScene.h"
+#endif
 
 #include <ctype.h>
 #include <math.h>
@@ -44,7 +50,7 @@ static int g_dragButton = 0;
 static float g_dragX, g_dragY;
 
 static const char* const kKeys[] = {
-    "drag: turn   right drag or arrows: pan   +/- or PgUp/PgDn: zoom   Home: frame again",
+    "drag: turn   right drag or arrows: pan   wheel, +/- or PgUp/PgDn: zoom   Home: frame again",
     "W/S/A/D: walk   L: wireframe   N: normals   B: octree boxes   F: fog   K: sky",
     "P: screenshot   H: this overlay   Esc: quit",
 };
@@ -53,7 +59,7 @@ static int Usage(FILE* to) {
     size_t i;
     fprintf(to, "usage: quarn-view FILE [--archive ARCHIVE] [--headless] [--frames N] "
                 "[--output IMAGE]\n"
-                "  FILE      a KSF scene, a 3DS model or a height map (.bmp, .jpg)\n"
+                "  FILE      a KSF scene, a 3DS or OBJ model or a height map (.bmp, .jpg)\n"
                 "  --archive the KSF scene's textures (default FILE.pak, else FILE.qpk)\n"
                 "  --headless render offscreen\n"
                 "  --frames N render N frames, save the last as IMAGE and exit\n"
@@ -72,6 +78,13 @@ static int HasExtension(const char* name, const char* extension) {
     return 1;
 }
 
+/* A file of this run in the temporary folder: NAME-PID.EXTENSION. */
+static void TemporaryFile(char* path, size_t size, const char* name, const char* extension) {
+    const char* tmp = getenv("TMPDIR");
+    if (!tmp || !*tmp) tmp = "/tmp";
+    snprintf(path, size, "%s/quarn-view-%s-%ld%s", tmp, name, (long)getpid(), extension);
+}
+
 static int Readable(const char* path) {
     FILE* f = fopen(path, "rb");
     if (!f) return 0;
@@ -85,6 +98,32 @@ static void QUARN_CALL OnMessage(const char* caption, const char* text) {
     snprintf(g_lastMessage, sizeof g_lastMessage, "%s", text ? text : "");
     fprintf(stderr, "quarn-view: %s\n", g_lastMessage);
 }
+
+#ifdef QUARN_VIEW_OBJ
+static void PrintWarning(const char* text) {
+    fprintf(stderr, "quarn-view: %s\n", text);
+}
+
+/* An OBJ model goes through the tools' reader into a temporary KSF scene and archive, loaded
+ * like any scene and removed again (the engine has read the textures by then). */
+static int LoadObj(void) {
+    char ksf[600], archive[600], error[1200];
+    TQUARNPointerArray statics = NULL, dynamics = NULL, materials = NULL;
+    int loaded;
+    TemporaryFile(ksf, sizeof ksf, "model", ".ksf");
+    TemporaryFile(archive, sizeof archive, "model", ".qpk");
+    if (!ViewWriteObjScene(g_file, ksf, archive, PrintWarning, error, sizeof error)) {
+        fprintf(stderr, "quarn-view: %s\n", error);
+        remove(ksf);
+        remove(archive);
+        return -1;
+    }
+    loaded = qglLoadSceneKSF(ksf, archive, &statics, &dynamics, &materials) != NULL;
+    remove(ksf);
+    remove(archive);
+    return loaded;
+}
+#endif
 
 static void Normalise(float v[3]) {
     const float length = sqrtf(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
@@ -169,6 +208,11 @@ static int LoadFile(void) {
         if (loaded) ShadeTerrain(terrain);
     } else if (HasExtension(g_file, ".3ds")) {
         loaded = qglImportStatic3DS(g_file) != NULL;
+#ifdef QUARN_VIEW_OBJ
+    } else if (HasExtension(g_file, ".obj")) {
+        loaded = LoadObj();
+        if (loaded < 0) return 0; /* the reason printed */
+#endif
     } else if (HasExtension(g_file, ".ksf")) {
         static char archive[4096];
         TQUARNPointerArray statics = NULL, dynamics = NULL, materials = NULL;
@@ -191,7 +235,7 @@ static int LoadFile(void) {
         loaded = qglLoadSceneKSF(g_file, g_archive, &statics, &dynamics, &materials) != NULL;
     } else {
         fprintf(stderr,
-                "quarn-view: %s: not a file this viewer can show (.bmp, .jpg, .3ds, .ksf)\n",
+                "quarn-view: %s: not a file this viewer can show (.bmp, .jpg, .3ds, .obj, .ksf)\n",
                 g_file);
         return 0;
     }
@@ -290,17 +334,16 @@ static void FrameTheScene(void) {
 /* A sky of six plain gradient pictures, written to temporary files, loaded and removed. */
 static void BuildSky(void) {
     char names[6][512];
-    const char* tmp = getenv("TMPDIR");
     int face, y, x;
-    if (!tmp || !*tmp) tmp = "/tmp";
     for (face = 0; face < 6; ++face) {
+        char name[16];
         FILE* f;
         /* 16 x 16 pixels, 24 bits, 822 bytes in all. */
         static const unsigned char header[54] = {'B', 'M', 0x36, 0x03, 0,  0, 0, 0, 0,  0,
                                                  54,  0,   0,    0,    40, 0, 0, 0, 16, 0,
                                                  0,   0,   16,   0,    0,  0, 1, 0, 24};
-        snprintf(names[face], sizeof names[face], "%s/quarn-view-sky-%ld-%d.bmp", tmp,
-                 (long)getpid(), face);
+        snprintf(name, sizeof name, "sky%d", face);
+        TemporaryFile(names[face], sizeof names[face], name, ".bmp");
         f = fopen(names[face], "wb");
         if (!f) return;
         fwrite(header, 1, sizeof header, f);
@@ -450,6 +493,12 @@ static void QUARN_CALL OnMouseMove(float x, float y, float prevX, float prevY) {
     PlaceCamera();
 }
 
+/* A notch away from the user brings the camera a tenth closer. */
+static void QUARN_CALL OnMouseWheel(float notches) {
+    g_distance *= powf(0.9f, notches);
+    PlaceCamera();
+}
+
 static void QUARN_CALL OnSceneInit(void) {
     static const int32_t keys[] = {QGL_VK_W,
                                    QGL_VK_A,
@@ -487,6 +536,7 @@ static void QUARN_CALL OnSceneInit(void) {
         qglRegisterSceneKey(keys[i]);
     qglSetSceneKeyCallbacks(OnKeyHeld, OnKeyUp);
     qglSetSceneMouseCallbacks(OnMouseMove, OnMouseDown, OnMouseUp);
+    qglSetSceneMouseWheelCallback(OnMouseWheel);
     BuildSky();
 }
 
