@@ -1,9 +1,9 @@
 // The engine's view of OpenGL and GLU: system headers for types and constants, and one
 // dispatch table of entry points resolved at run time. Every entry is APIENTRY (stdcall on
-// 32-bit Windows, as opengl32.dll's are), and so is every function put into a table. Inside namespace quarn the usual names
-// (glBegin, gluPerspective ...) call through the active table, so engine code reads like plain
-// GL while the library never links libGL. The table is the real one once a context is current,
-// or the recording backend in GL-trace tests.
+// 32-bit Windows, as opengl32.dll's are), and so is every function put into a table. Inside
+// namespace quarn the usual names (glBegin, gluPerspective ...) call through the active table, so
+// engine code reads like plain GL while the library never links libGL. The table is the real one
+// once a context is current, or the recording backend in GL-trace tests.
 #pragma once
 
 #if defined(_WIN32) && !defined(APIENTRY)

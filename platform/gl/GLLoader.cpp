@@ -25,7 +25,7 @@ namespace {
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 struct MissingStubs {
 #define QGL_FUNC(ret, name, params, args)                                                          \
-    static ret APIENTRY name params {                                                                       \
+    static ret APIENTRY name params {                                                              \
         MissingEntry(#name);                                                                       \
     }
 #include "platform/gl/GLFunctions.inc"
@@ -40,7 +40,7 @@ template <class R> R NeutralValue() {
 
 struct NullStubs {
 #define QGL_FUNC(ret, name, params, args)                                                          \
-    static ret APIENTRY name params {                                                                       \
+    static ret APIENTRY name params {                                                              \
         return NeutralValue<ret>();                                                                \
     }
 #include "platform/gl/GLFunctions.inc"

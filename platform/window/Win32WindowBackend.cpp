@@ -177,12 +177,13 @@ class Win32WindowBackend final : public WindowBackend {
         if (!gl::LoadEntryPoints(&ContextProc, error)) return false;
         // The loop never waits for the display.
         using SwapInterval = BOOL(WINAPI*)(int);
-        if (auto swap = reinterpret_cast<SwapInterval>(ContextProc("wglSwapIntervalEXT")))
-            swap(0);
+        if (auto swap = reinterpret_cast<SwapInterval>(ContextProc("wglSwapIntervalEXT"))) swap(0);
         return true;
     }
 
-    void StartTimer() override { ::SetTimer(hwnd_, kFrameRateTimerId, kFrameRateTimerPeriodMs, nullptr); }
+    void StartTimer() override {
+        ::SetTimer(hwnd_, kFrameRateTimerId, kFrameRateTimerPeriodMs, nullptr);
+    }
 
     void ShowWindow() override {
         ::ShowWindow(hwnd_, SW_SHOW);
@@ -295,8 +296,10 @@ class Win32WindowBackend final : public WindowBackend {
         // Window failures: OK with the error icon; the shader runtime's: the exclamation icon;
         // the loaders': OK only. None has an owner.
         UINT style = MB_OK;
-        if (caption == "Error") style = MB_OK | MB_ICONERROR;
-        else if (caption == "CG Initialization Error!") style = MB_OK | MB_ICONEXCLAMATION;
+        if (caption == "Error")
+            style = MB_OK | MB_ICONERROR;
+        else if (caption == "CG Initialization Error!")
+            style = MB_OK | MB_ICONEXCLAMATION;
         ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
     }
 
@@ -309,14 +312,14 @@ class Win32WindowBackend final : public WindowBackend {
     void* RenderingContextHandle() const override { return rc_; }
 
   private:
-    static LRESULT CALLBACK SceneWindowProc(HWND hwnd, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
+    static LRESULT CALLBACK SceneWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_NCCREATE) {
             const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
             ::SetWindowLongPtrA(hwnd, GWLP_USERDATA,
                                 reinterpret_cast<LONG_PTR>(create->lpCreateParams));
         }
-        auto* self = reinterpret_cast<Win32WindowBackend*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        auto* self =
+            reinterpret_cast<Win32WindowBackend*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (self && IsEngineMessage(message)) {
             if (message == WM_SIZE) {
                 const int w = LOWORD(lParam), h = HIWORD(lParam);
@@ -330,8 +333,8 @@ class Win32WindowBackend final : public WindowBackend {
             return 0;
         }
         // The screen saver and monitor power-down stay off while the scene runs.
-        if (message == WM_SYSCOMMAND && ((wParam & 0xFFF0) == SC_SCREENSAVE ||
-                                         (wParam & 0xFFF0) == SC_MONITORPOWER))
+        if (message == WM_SYSCOMMAND &&
+            ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER))
             return 0;
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }
