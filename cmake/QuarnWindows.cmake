@@ -24,3 +24,26 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh)
 
 # Programs and DLLs side by side, so that the Windows loader finds the DLLs beside each test.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# quarn_stdcall_import_library(Target Header [DEF file] [FIXED name=bytes ...]): on 32-bit
+# Windows, callers link against decorated stdcall names (name@bytes) that enter the DLL by its
+# plain names, so the import library is remade by dlltool --kill-at from a .def whose argument
+# sizes come from the header (all its exports, or those of DEF with their ordinals).
+function(quarn_stdcall_import_library target header)
+  cmake_parse_arguments(S "" "DEF" "FIXED" ${ARGN})
+  if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+    return()
+  endif()
+  find_program(QUARN_DLLTOOL NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-dlltool REQUIRED)
+  find_program(QUARN_HOST_PYTHON NAMES python3 REQUIRED)
+  if(NOT S_DEF)
+    set(S_DEF -)
+  endif()
+  set(stdcall_def ${CMAKE_CURRENT_BINARY_DIR}/${target}-stdcall.def)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${QUARN_HOST_PYTHON} ${PROJECT_SOURCE_DIR}/cmake/stdcall_def.py ${header} ${S_DEF}
+            ${stdcall_def} ${S_FIXED}
+    COMMAND ${QUARN_DLLTOOL} --kill-at -d ${stdcall_def} -D ${target}.dll
+            -l $<TARGET_LINKER_FILE:${target}>
+    VERBATIM)
+endfunction()

@@ -4,7 +4,7 @@ caller refers to it (name@bytes, the argument bytes taken from the public header
 `dlltool --kill-at` makes an import library whose symbols callers link against while the DLL
 is entered by its plain name. Exports that are not stdcall keep what MAP gives (NAME=BYTES).
 
-  stdcall_def.py HEADER DEF OUTPUT [NAME=BYTES ...]
+  stdcall_def.py HEADER DEF OUTPUT [NAME=BYTES ...]     (DEF "-": every export of HEADER)
 """
 import os
 import re
@@ -19,7 +19,11 @@ def main():
     extra = dict(f.split("=") for f in fixed)
     exports = {e.name: e for e in quarn_headers.parse(header).exports}
     lines = []
-    for line in open(deffile):
+    if deffile == "-":
+        source = ["EXPORTS\n"] + [f"  {name} @0\n" for name in exports]
+    else:
+        source = open(deffile)
+    for line in source:
         m = re.match(r"\s*(\w+)\s+@(\d+)\s*$", line)
         if not m:
             if re.match(r"\s*\w+\s*=", line):
@@ -32,7 +36,7 @@ def main():
         else:
             e = exports[name]
             size = sum(8 if p.ctype == "double" else 4 for p in e.params)
-        lines.append(f"  {name}@{size} @{ordinal}")
+        lines.append(f"  {name}@{size}" + (f" @{ordinal}" if ordinal != "0" else ""))
     with open(output, "w") as f:
         f.write("\n".join(lines) + "\n")
 

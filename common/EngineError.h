@@ -14,7 +14,12 @@ class EngineError : public std::runtime_error {
 };
 
 // printf-style message, e.g. Format("List index out of bounds (%d)", i).
+#ifdef __MINGW32__
+// MinGW's own stdio (it knows %z), not msvcrt's.
+std::string Format(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+#else
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+#endif
 
 [[noreturn]] void ThrowListIndexError(long long index);
 

@@ -41,6 +41,19 @@ TQGLFont::~TQGLFont() {
 void TQGLFont::BuildFont() {
     if (glyphBase != 0) return;
     std::string error;
+#ifdef _WIN32
+    // Windows: GDI's Arial, bold, 10 pixels, as display lists from WGL. FreeType below only
+    // where GDI cannot build them.
+    const GLuint lists = glGenLists(GlyphRasterizer::kCodeCount);
+    if (lists == 0) return;
+    if (gdi_.Build("Arial", 10, 700, lists, GlyphRasterizer::kFirstCode,
+                   GlyphRasterizer::kCodeCount, error)) {
+        glyphBase = lists;
+        return;
+    }
+    glDeleteLists(lists, GlyphRasterizer::kCodeCount);
+    error.clear();
+#endif
     if (!glyphs_.Load("Arial", true, 10, error)) {
         ShowMessage("Error", error.c_str());
         return;
@@ -69,7 +82,7 @@ void TQGLFont::AddText(const char* text, int32_t x, int32_t y) {
 
 void TQGLFont::DrawText(const char* text, int32_t x, int32_t y) {
     if (!text || glyphBase == 0) return;
-    const int h = glyphs_.LineHeight();
+    const int h = TextHeight(text);
     glCallList(beginOverlay);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
@@ -94,6 +107,21 @@ void TQGLFont::DrawText(const char* text, int32_t x, int32_t y) {
     glEnable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
     glCallList(endOverlay);
+}
+
+int TQGLFont::TextHeight(const char* text) const {
+#ifdef _WIN32
+    if (gdi_.Built()) return gdi_.TextHeight(text);
+#endif
+    (void)text; // every line of the FreeType font has the same extent
+    return glyphs_.LineHeight();
+}
+
+const char* TQGLFont::GlyphSource() const {
+#ifdef _WIN32
+    if (gdi_.Built()) return "GDI";
+#endif
+    return "FreeType";
 }
 
 void TQGLFont::RenderTexts() {

@@ -3,6 +3,9 @@
 #pragma once
 
 #include "platform/font/GlyphRasterizer.h"
+#ifdef _WIN32
+#include "platform/font/GdiFont.h"
+#endif
 #include "platform/gl/GL.h"
 
 #include <cstdint>
@@ -36,7 +39,11 @@ class TQGLFont {
     void RenderTexts();
 
     size_t PendingLines() const { return lineCount_; }
-    int LineHeight() const { return glyphs_.LineHeight(); }
+    int LineHeight() const { return TextHeight(""); }
+    // Height of the text's extent in the font.
+    int TextHeight(const char* text) const;
+    // Which rasteriser made the glyphs: "GDI" (Windows) or "FreeType".
+    const char* GlyphSource() const;
 
     GLuint glyphBase = 0;
     GLuint beginOverlay = 0, endOverlay = 0;
@@ -44,6 +51,9 @@ class TQGLFont {
 
   private:
     GlyphRasterizer glyphs_;
+#ifdef _WIN32
+    GdiFont gdi_;
+#endif
     // Lines of this frame; the storage is kept from frame to frame.
     std::vector<TQGLFontString> lines_;
     size_t lineCount_ = 0;

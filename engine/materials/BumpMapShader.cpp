@@ -1,10 +1,10 @@
 #include "engine/materials/BumpMapShader.h"
 
 #include "engine/materials/BumpLight.h"
+#include "platform/ModuleFolder.h"
 #include "platform/window/MessageChannel.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
+#include <fstream>
 
 namespace quarn {
 
@@ -20,24 +20,19 @@ void ReportCgError() {
 }
 
 bool Readable(const std::string& path) {
-    return access(path.c_str(), R_OK) == 0;
+    return std::ifstream(path, std::ios::binary).good();
 }
 
 } // namespace
 
 std::string FindBumpProgramFile(const std::string& fileName) {
     if (Readable(fileName)) return fileName;
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&FindBumpProgramFile), &info) && info.dli_fname) {
-        std::string folder = info.dli_fname;
-        const size_t cut = folder.find_last_of('/');
-        folder = cut == std::string::npos ? std::string(".") : folder.substr(0, cut);
-        // lib/ or a multiarch lib/<triplet>/ below the prefix
-        for (const char* below : {"/", "/../share/quarn/", "/../../share/quarn/"}) {
-            std::string candidate = folder;
-            candidate.append(below).append(fileName);
-            if (Readable(candidate)) return candidate;
-        }
+    // Beside the library, or lib/ or a multiarch lib/<triplet>/ below the prefix.
+    const std::string folder = ModuleFolder();
+    for (const char* below : {"/", "/../share/quarn/", "/../../share/quarn/"}) {
+        std::string candidate = folder;
+        candidate.append(below).append(fileName);
+        if (Readable(candidate)) return candidate;
     }
     return fileName;
 }

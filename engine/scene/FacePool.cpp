@@ -1,6 +1,10 @@
 #include "engine/scene/FacePool.h"
 
+#ifdef _WIN32
+#include <malloc.h>
+#else
 #include <sys/mman.h>
+#endif
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +17,25 @@ namespace quarn {
 namespace {
 
 constexpr size_t kBlockBytes = size_t(2) << 20; // one huge page
+
+// Blocks aligned to a huge page, so the kernel may back them with one (a hint only: plain
+// pages work the same; Windows gets plain pages).
+void* AlignedBlock(size_t bytes) {
+#ifdef _WIN32
+    return _aligned_malloc(bytes, kBlockBytes);
+#else
+    void* p = std::aligned_alloc(kBlockBytes, bytes);
+    if (p) madvise(p, bytes, MADV_HUGEPAGE);
+    return p;
+#endif
+}
+void FreeAlignedBlock(void* p) {
+#ifdef _WIN32
+    _aligned_free(p);
+#else
+    std::free(p);
+#endif
+}
 
 struct FreeSlot {
     FreeSlot* next;
@@ -29,9 +52,8 @@ thread_local ThreadSlots t_slots;
 char* NewBlock() {
     static std::mutex mutex;
     static std::vector<void*> blocks;
-    void* block = std::aligned_alloc(kBlockBytes, kBlockBytes);
+    void* block = AlignedBlock(kBlockBytes);
     if (!block) throw std::bad_alloc();
-    madvise(block, kBlockBytes, MADV_HUGEPAGE); // only a hint: plain pages work the same
     const std::lock_guard<std::mutex> lock(mutex);
     blocks.push_back(block);
     return static_cast<char*>(block);
@@ -57,9 +79,8 @@ void* AllocateFaceSlot(size_t slotSize) {
 void* AllocateLargeBuffer(size_t bytes) {
     if (bytes < kBlockBytes) return ::operator new(bytes);
     const size_t rounded = (bytes + kBlockBytes - 1) / kBlockBytes * kBlockBytes;
-    void* p = std::aligned_alloc(kBlockBytes, rounded);
+    void* p = AlignedBlock(rounded);
     if (!p) throw std::bad_alloc();
-    madvise(p, rounded, MADV_HUGEPAGE);
     return p;
 }
 
@@ -67,14 +88,19 @@ void HintHugePages(void* buffer, size_t bytes) {
     const auto start = reinterpret_cast<uintptr_t>(buffer);
     const uintptr_t first = (start + kBlockBytes - 1) / kBlockBytes * kBlockBytes;
     const uintptr_t last = (start + bytes) / kBlockBytes * kBlockBytes;
+#ifdef _WIN32
+    (void)first;
+    (void)last;
+#else
     if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
 }
 
 void ReleaseLargeBuffer(void* p, size_t bytes) {
     if (bytes < kBlockBytes)
         ::operator delete(p);
     else
-        std::free(p);
+        FreeAlignedBlock(p);
 }
 
 void ReleaseFaceSlot(void* slot) {

@@ -283,7 +283,12 @@ void TQGLBaseScene::RenderCubeMapToFiles(const std::string& directory, int32_t s
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 
-    ::mkdir(directory.c_str(), 0777); // one level; failure shows when the files are written
+    // One level; failure shows when the files are written.
+#ifdef _WIN32
+    ::mkdir(directory.c_str());
+#else
+    ::mkdir(directory.c_str(), 0777);
+#endif
     std::vector<std::string> written;
     for (size_t k = 0; k < kCubeViews.size(); ++k) {
         const std::string name = directory + "cube" + kCubeViews[k].suffix + ".bmp";

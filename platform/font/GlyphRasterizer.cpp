@@ -1,6 +1,10 @@
 #include "platform/font/GlyphRasterizer.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fontconfig/fontconfig.h>
+#endif
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -10,6 +14,28 @@
 namespace quarn {
 
 namespace {
+
+#ifdef _WIN32
+// Windows has no fontconfig: the face files of the system's font folder, by their usual names.
+std::string MatchFontFile(const std::string& family, bool bold, int& index) {
+    index = 0;
+    char folder[MAX_PATH] = {};
+    const UINT n = ::GetWindowsDirectoryA(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return {};
+    std::string base = family == "Arial" ? "arial" : "tahoma";
+    for (const std::string& file : {base + (bold ? "bd" : "") + ".ttf", base + ".ttf"}) {
+        const std::string path = std::string(folder) + "\\Fonts\\" + file;
+        if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
+    }
+    return {};
+}
+bool FontLookupReady() {
+    return true;
+}
+#else
+bool FontLookupReady() {
+    return FcInit() != FcFalse;
+}
 
 // The file fontconfig matches for the pattern, or empty.
 std::string MatchFontFile(const std::string& family, bool bold, int& index) {
@@ -34,6 +60,7 @@ std::string MatchFontFile(const std::string& family, bool bold, int& index) {
     FcPatternDestroy(pattern);
     return path;
 }
+#endif
 
 int SafeCode(int code) {
     return code >= GlyphRasterizer::kFirstCode &&
@@ -46,7 +73,7 @@ int SafeCode(int code) {
 
 bool GlyphRasterizer::Load(const std::string& family, bool bold, int pixelHeight,
                            std::string& error) {
-    if (!FcInit()) {
+    if (!FontLookupReady()) {
         error = "Unable to initialise fontconfig";
         return false;
     }

@@ -1,9 +1,22 @@
 // The engine's view of OpenGL and GLU: system headers for types and constants, and one
-// dispatch table of entry points resolved at run time. Inside namespace quarn the usual names
-// (glBegin, gluPerspective ...) call through the active table, so engine code reads like plain
-// GL while the library never links libGL. The table is the real one once a context is current,
-// or the recording backend in GL-trace tests.
+// dispatch table of entry points resolved at run time. Every entry is APIENTRY (stdcall on
+// 32-bit Windows, as opengl32.dll's are), and so is every function put into a table. Inside
+// namespace quarn the usual names (glBegin, gluPerspective ...) call through the active table, so
+// engine code reads like plain GL while the library never links libGL. The table is the real one
+// once a context is current, or the recording backend in GL-trace tests.
 #pragma once
+
+#if defined(_WIN32) && !defined(APIENTRY)
+// MinGW's GL headers pull in <windows.h> unless these are set; its macros (CreateWindow,
+// PeekMessage, WM_*) would collide with the window seam's names.
+#define APIENTRY __stdcall
+#endif
+#if defined(_WIN32) && !defined(WINGDIAPI)
+#define WINGDIAPI __declspec(dllimport)
+#endif
+#if defined(_WIN32) && !defined(CALLBACK)
+#define CALLBACK __stdcall
+#endif
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -15,7 +28,7 @@ namespace quarn {
 namespace gl {
 
 struct Dispatch {
-#define QGL_FUNC(ret, name, params, args) ret(*name) params = nullptr;
+#define QGL_FUNC(ret, name, params, args) ret(APIENTRY* name) params = nullptr;
 #include "platform/gl/GLFunctions.inc"
 #undef QGL_FUNC
 };
@@ -41,7 +54,8 @@ void UnloadEntryPoints();
 // True once LoadEntryPoints has read the entry points and implementation properties.
 bool EntryPointsLoaded();
 
-// Handle of the OpenGL library opened at window creation (the dlopen handle); null before.
+// Handle of the OpenGL library opened at window creation (the dlopen handle, or the module
+// handle of OpenGL32.dll on Windows); null before.
 void* OpenGLLibraryHandle();
 
 // Whether the named entry point was resolved (false for unknown names).

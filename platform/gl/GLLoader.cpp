@@ -4,7 +4,11 @@
 
 #include <cstring>
 #include <type_traits>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 namespace quarn {
 namespace gl {
@@ -21,7 +25,7 @@ namespace {
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 struct MissingStubs {
 #define QGL_FUNC(ret, name, params, args)                                                          \
-    static ret name params {                                                                       \
+    static ret APIENTRY name params {                                                              \
         MissingEntry(#name);                                                                       \
     }
 #include "platform/gl/GLFunctions.inc"
@@ -36,7 +40,7 @@ template <class R> R NeutralValue() {
 
 struct NullStubs {
 #define QGL_FUNC(ret, name, params, args)                                                          \
-    static ret name params {                                                                       \
+    static ret APIENTRY name params {                                                              \
         return NeutralValue<ret>();                                                                \
     }
 #include "platform/gl/GLFunctions.inc"
@@ -77,6 +81,32 @@ EntryState g_entries[] = {
 #undef QGL_FUNC
 };
 
+#ifdef _WIN32
+void* LibrarySymbol(void* library, const char* name) {
+    return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(library), name));
+}
+bool OpenLibraries(std::string& error) {
+    if (!g_glLibrary) g_glLibrary = ::LoadLibraryA("OpenGL32.dll");
+    if (!g_gluLibrary) g_gluLibrary = ::LoadLibraryA("GLU32.dll");
+    if (g_glLibrary && g_gluLibrary) return true;
+    error = Format("Unable to load the OpenGL libraries (error %lu)",
+                   static_cast<unsigned long>(::GetLastError()));
+    return false;
+}
+#else
+void* LibrarySymbol(void* library, const char* name) {
+    return dlsym(library, name);
+}
+bool OpenLibraries(std::string& error) {
+    if (!g_glLibrary) g_glLibrary = dlopen("libGL.so.1", RTLD_NOW | RTLD_GLOBAL);
+    if (!g_glLibrary) g_glLibrary = dlopen("libOpenGL.so.0", RTLD_NOW | RTLD_GLOBAL);
+    if (!g_gluLibrary) g_gluLibrary = dlopen("libGLU.so.1", RTLD_NOW | RTLD_GLOBAL);
+    if (g_glLibrary && g_gluLibrary) return true;
+    error = Format("Unable to load the OpenGL libraries (%s)", dlerror());
+    return false;
+}
+#endif
+
 } // namespace
 
 Dispatch* g_active = &g_missing;
@@ -86,25 +116,20 @@ const Dispatch& MissingTable() {
 }
 
 bool LoadEntryPoints(ProcResolver getProc, std::string& error) {
-    if (!g_glLibrary) g_glLibrary = dlopen("libGL.so.1", RTLD_NOW | RTLD_GLOBAL);
-    if (!g_glLibrary) g_glLibrary = dlopen("libOpenGL.so.0", RTLD_NOW | RTLD_GLOBAL);
-    if (!g_gluLibrary) g_gluLibrary = dlopen("libGLU.so.1", RTLD_NOW | RTLD_GLOBAL);
-    if (!g_glLibrary || !g_gluLibrary) {
-        error = Format("Unable to load the OpenGL libraries (%s)", dlerror());
-        return false;
-    }
+    if (!OpenLibraries(error)) return false;
     g_real = MakeMissingTable();
     size_t index = 0;
     const auto resolve = [&](const char* name, bool fromGlu) -> void* {
-        void* p = fromGlu ? dlsym(g_gluLibrary, name) : (getProc ? getProc(name) : nullptr);
-        if (!p && !fromGlu) p = dlsym(g_glLibrary, name);
+        // GL 1.1 entries are the library's own; extensions come through the context.
+        void* p = fromGlu ? LibrarySymbol(g_gluLibrary, name) : (getProc ? getProc(name) : nullptr);
+        if (!p && !fromGlu) p = LibrarySymbol(g_glLibrary, name);
         g_entries[index++].resolved = p != nullptr;
         return p;
     };
 #define QGL_FUNC(ret, name, params, args)                                                          \
-    if (void* p = resolve(#name, false)) g_real.name = reinterpret_cast<ret(*) params>(p);
+    if (void* p = resolve(#name, false)) g_real.name = reinterpret_cast<ret(APIENTRY*) params>(p);
 #define QGL_GLU(ret, name, params, args)                                                           \
-    if (void* p = resolve(#name, true)) g_real.name = reinterpret_cast<ret(*) params>(p);
+    if (void* p = resolve(#name, true)) g_real.name = reinterpret_cast<ret(APIENTRY*) params>(p);
 #include "platform/gl/GLFunctions.inc"
 #undef QGL_FUNC
     g_active = &g_real;

@@ -48,7 +48,7 @@ template <class R> R Neutral() {
 
 struct RecordingEntries {
 #define QGL_FUNC(ret, name, params, args)                                                          \
-    static ret name params {                                                                       \
+    static ret APIENTRY name params {                                                              \
         Log(#name QGL_COMMA_ARGS args);                                                            \
         return Neutral<ret>();                                                                     \
     }
@@ -59,7 +59,7 @@ struct RecordingEntries {
 };
 
 // Entries that must answer: generated names, queried state, created objects.
-GLuint RecGenLists(GLsizei range) {
+GLuint APIENTRY RecGenLists(GLsizei range) {
     Log("glGenLists", range);
     RecorderState& s = State();
     const GLuint first = s.nextList;
@@ -67,13 +67,13 @@ GLuint RecGenLists(GLsizei range) {
     return first;
 }
 
-void RecGenTextures(GLsizei n, GLuint* names) {
+void APIENTRY RecGenTextures(GLsizei n, GLuint* names) {
     Log("glGenTextures", n, names);
     for (GLsizei i = 0; i < n; ++i)
         names[i] = State().nextTexture++;
 }
 
-void RecGetFloatv(GLenum pname, GLfloat* out) {
+void APIENTRY RecGetFloatv(GLenum pname, GLfloat* out) {
     Log("glGetFloatv", pname, out);
     auto it = State().floats.find(pname);
     const size_t n = pname == GL_MODELVIEW_MATRIX || pname == GL_PROJECTION_MATRIX ? 16 : 4;
@@ -81,7 +81,7 @@ void RecGetFloatv(GLenum pname, GLfloat* out) {
         out[i] = (it != State().floats.end() && i < it->second.size()) ? it->second[i] : 0.0f;
 }
 
-void RecGetIntegerv(GLenum pname, GLint* out) {
+void APIENTRY RecGetIntegerv(GLenum pname, GLint* out) {
     Log("glGetIntegerv", pname, out);
     auto it = State().integers.find(pname);
     const size_t n = pname == GL_VIEWPORT ? 4 : 1;
@@ -89,46 +89,46 @@ void RecGetIntegerv(GLenum pname, GLint* out) {
         out[i] = (it != State().integers.end() && i < it->second.size()) ? it->second[i] : 0;
 }
 
-void RecEnable(GLenum cap) {
+void APIENTRY RecEnable(GLenum cap) {
     Log("glEnable", cap);
     State().enabled[cap] = true;
 }
 
-void RecDisable(GLenum cap) {
+void APIENTRY RecDisable(GLenum cap) {
     Log("glDisable", cap);
     State().enabled[cap] = false;
 }
 
-GLboolean RecIsEnabled(GLenum cap) {
+GLboolean APIENTRY RecIsEnabled(GLenum cap) {
     Log("glIsEnabled", cap);
     return State().enabled[cap] ? GL_TRUE : GL_FALSE;
 }
 
-const GLubyte* RecGetString(GLenum name) {
+const GLubyte* APIENTRY RecGetString(GLenum name) {
     Log("glGetString", name);
     static const GLubyte text[] = "recording";
     return text;
 }
 
-GLhandleARB RecCreateShaderObject(GLenum type) {
+GLhandleARB APIENTRY RecCreateShaderObject(GLenum type) {
     Log("glCreateShaderObjectARB", type);
     return State().nextHandle++;
 }
 
-GLhandleARB RecCreateProgramObject() {
+GLhandleARB APIENTRY RecCreateProgramObject() {
     Log("glCreateProgramObjectARB");
     return State().nextHandle++;
 }
 
 // Answers from the integers set for pname (compile and link status, log length); 0 otherwise.
-void RecGetObjectParameteriv(GLhandleARB obj, GLenum pname, GLint* out) {
+void APIENTRY RecGetObjectParameteriv(GLhandleARB obj, GLenum pname, GLint* out) {
     Log("glGetObjectParameterivARB", obj, pname, out);
     auto it = State().integers.find(pname);
     *out = it != State().integers.end() && !it->second.empty() ? it->second[0] : 0;
 }
 
 // Every name gets a location of its own on first use, unless a test set one.
-GLint RecGetUniformLocation(GLhandleARB program, const GLcharARB* name) {
+GLint APIENTRY RecGetUniformLocation(GLhandleARB program, const GLcharARB* name) {
     Log("glGetUniformLocationARB", program, name);
     RecorderState& s = State();
     auto it = s.uniforms.find(name);

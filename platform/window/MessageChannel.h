@@ -3,11 +3,14 @@
 // "caption: text".
 #pragma once
 
+#include "quarn/QuarnExposedTypes.h"
+
 namespace quarn {
 
 class WindowBackend;
 
-using HostMessageCallback = void (*)(const char* caption, const char* text);
+// The host's own convention (stdcall on 32-bit Windows), as every host callback.
+using HostMessageCallback = void(QUARN_CALL*)(const char* caption, const char* text);
 
 void SetHostMessageCallback(HostMessageCallback callback);
 HostMessageCallback GetHostMessageCallback();

@@ -3,6 +3,7 @@
 #include "platform/window/WindowBackend.h"
 
 #include "platform/gl/GL.h"
+#include "platform/window/ShownFrameCopy.h"
 #include "platform/window/VirtualKeys.h"
 
 #include <SDL2/SDL.h>
@@ -116,7 +117,7 @@ class SdlWindowBackend final : public WindowBackend {
     }
 
     bool ReleaseCurrent() override {
-        FreeShownFrame();
+        shown_.Free();
         gl::UnloadEntryPoints();
         return !window_ || SDL_GL_MakeCurrent(window_, nullptr) == 0;
     }
@@ -171,7 +172,7 @@ class SdlWindowBackend final : public WindowBackend {
 
     void SwapBuffers() override {
         if (!window_) return;
-        KeepShownFrame();
+        shown_.Keep(clientW_, clientH_);
         SDL_GL_SwapWindow(window_);
     }
 
@@ -247,43 +248,7 @@ class SdlWindowBackend final : public WindowBackend {
     }
 
     bool ReadFrontBuffer(int x, int y, int width, int height, std::vector<uint8_t>& rgb) override {
-        if (!context_ || !gl::EntryPointsLoaded() || width <= 0 || height <= 0) return false;
-        rgb.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 0);
-        // Only the part inside the window is read; the rest stays black. 64-bit bounds: x + width
-        // may not fit an int.
-        // Before the first swap the window shows nothing yet.
-        if (shownFrame_ == 0 && FramebuffersAvailable()) return true;
-        const int frameW = shownFrame_ ? shownW_ : clientW_;
-        const int frameH = shownFrame_ ? shownH_ : clientH_;
-        const int64_t x0 = std::max<int64_t>(x, 0), y0 = std::max<int64_t>(y, 0);
-        const int64_t x1 = std::min<int64_t>(int64_t(x) + width, frameW);
-        const int64_t y1 = std::min<int64_t>(int64_t(y) + height, frameH);
-        if (x1 <= x0 || y1 <= y0) return true;
-        const int partW = int(x1 - x0), partH = int(y1 - y0);
-        std::vector<uint8_t> part(static_cast<size_t>(partW) * static_cast<size_t>(partH) * 3);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        // GL rows count from the bottom of the window.
-        if (shownFrame_ != 0) {
-            GLint previous = 0;
-            glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
-            glBindFramebuffer(GL_READ_FRAMEBUFFER, shownFrame_);
-            glReadPixels(int(x0), int(frameH - y1), partW, partH, GL_RGB, GL_UNSIGNED_BYTE,
-                         part.data());
-            glBindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(previous));
-        } else {
-            glReadBuffer(GL_FRONT);
-            glReadPixels(int(x0), int(frameH - y1), partW, partH, GL_RGB, GL_UNSIGNED_BYTE,
-                         part.data());
-            glReadBuffer(GL_BACK);
-        }
-        for (int row = 0; row < partH; ++row) {
-            // part row 0 is window row y1-1; destination rows are bottom-up from y+height-1.
-            const int64_t windowRow = y1 - 1 - row;
-            const int64_t destRow = (int64_t(y) + height - 1) - windowRow;
-            std::copy_n(&part[static_cast<size_t>(row) * partW * 3], partW * 3,
-                        &rgb[(static_cast<size_t>(destRow) * width + size_t(x0 - x)) * 3]);
-        }
-        return true;
+        return context_ && shown_.Read(x, y, width, height, clientW_, clientH_, rgb);
     }
 
     void* WindowHandle() const override { return window_; }
@@ -291,67 +256,6 @@ class SdlWindowBackend final : public WindowBackend {
     void* RenderingContextHandle() const override { return context_; }
 
   private:
-    static bool FramebuffersAvailable() {
-        return gl::HasEntryPoint("glBlitFramebuffer") && gl::HasEntryPoint("glGenFramebuffers") &&
-               gl::HasEntryPoint("glRenderbufferStorage");
-    }
-
-    // Copies the finished frame into a framebuffer of our own just before it is shown: reading
-    // the front buffer after the swap gives nothing on some drivers (GLX on Mesa), and a
-    // single-buffered offscreen surface already holds the next frame's clear by then.
-    void KeepShownFrame() {
-        if (!gl::EntryPointsLoaded() || !FramebuffersAvailable()) return;
-        if (shownFrame_ == 0 || shownW_ != clientW_ || shownH_ != clientH_) {
-            FreeShownFrame();
-            if (clientW_ <= 0 || clientH_ <= 0) return;
-            glGenFramebuffers(1, &shownFrame_);
-            glGenRenderbuffers(1, &shownColour_);
-            glBindRenderbuffer(GL_RENDERBUFFER, shownColour_);
-            glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, clientW_, clientH_);
-            glBindRenderbuffer(GL_RENDERBUFFER, 0);
-            GLint previous = 0;
-            glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previous);
-            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shownFrame_);
-            glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                      shownColour_);
-            const bool complete =
-                glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(previous));
-            if (!complete) {
-                FreeShownFrame();
-                return;
-            }
-            shownW_ = clientW_;
-            shownH_ = clientH_;
-        }
-        GLint drawBinding = 0, readBinding = 0, drawBuffer = GL_BACK, readBuffer = GL_BACK;
-        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawBinding);
-        glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readBinding);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-        glGetIntegerv(GL_READ_BUFFER, &readBuffer);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        glGetIntegerv(GL_DRAW_BUFFER, &drawBuffer);
-        const bool scissor = glIsEnabled(GL_SCISSOR_TEST) != 0;
-        if (scissor) glDisable(GL_SCISSOR_TEST);
-        glReadBuffer(GLenum(drawBuffer)); // the buffer the frame was drawn into
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shownFrame_);
-        glBlitFramebuffer(0, 0, shownW_, shownH_, 0, 0, shownW_, shownH_, GL_COLOR_BUFFER_BIT,
-                          GL_NEAREST);
-        glReadBuffer(GLenum(readBuffer));
-        if (scissor) glEnable(GL_SCISSOR_TEST);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(drawBinding));
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(readBinding));
-    }
-
-    void FreeShownFrame() {
-        if (gl::EntryPointsLoaded() && FramebuffersAvailable()) {
-            if (shownFrame_) glDeleteFramebuffers(1, &shownFrame_);
-            if (shownColour_) glDeleteRenderbuffers(1, &shownColour_);
-        }
-        shownFrame_ = shownColour_ = 0;
-        shownW_ = shownH_ = 0;
-    }
-
     WParam ButtonFlags() const {
         const Uint32 b = initialised_ ? SDL_GetMouseState(nullptr, nullptr) : 0;
         WParam f = 0;
@@ -443,25 +347,13 @@ class SdlWindowBackend final : public WindowBackend {
     int cursorX_ = 0, cursorY_ = 0;
     int cursorCount_ = 0;
     bool captured_ = false;
-    // The copy of the last frame shown (0 until the first swap or without framebuffer objects).
-    GLuint shownFrame_ = 0, shownColour_ = 0;
-    int shownW_ = 0, shownH_ = 0;
+    ShownFrameCopy shown_;
 };
-
-WindowBackendFactory g_factory = nullptr;
 
 } // namespace
 
-std::unique_ptr<WindowBackend> CreateSdlWindowBackend() {
+std::unique_ptr<WindowBackend> CreateNativeWindowBackend() {
     return std::make_unique<SdlWindowBackend>();
-}
-
-void SetWindowBackendFactory(WindowBackendFactory factory) {
-    g_factory = factory;
-}
-
-std::unique_ptr<WindowBackend> CreateWindowBackend() {
-    return g_factory ? g_factory() : CreateSdlWindowBackend();
 }
 
 } // namespace quarn

@@ -1,7 +1,8 @@
 // The window-system seam: one render window with a GL context, its message queue, cursor,
-// timing and the read-back of what the window shows. Three backends implement it: on-screen
-// and offscreen over SDL2 (offscreen is chosen when no display is available) and a test
-// backend with scripted messages, a settable clock and the recording GL table.
+// timing and the read-back of what the window shows. The backends: on Linux on-screen and
+// offscreen over SDL2 (offscreen is chosen when no display is available), on Windows the
+// Win32 window with WGL, and everywhere a test backend with scripted messages, a settable
+// clock and the recording GL table.
 #pragma once
 
 #include "platform/window/Messages.h"
@@ -82,11 +83,12 @@ class WindowBackend {
     virtual void* RenderingContextHandle() const = 0;
 };
 
-// The backend the next window is created on. Defaults to SDL (on-screen, or offscreen when no
-// display is available); tests may install a factory for the test backend.
+// The backend the next window is created on. Defaults to the platform's own (SDL on-screen or
+// offscreen on Linux, Win32 on Windows); tests may install a factory for the test backend.
 using WindowBackendFactory = std::unique_ptr<WindowBackend> (*)();
 void SetWindowBackendFactory(WindowBackendFactory factory);
 std::unique_ptr<WindowBackend> CreateWindowBackend();
-std::unique_ptr<WindowBackend> CreateSdlWindowBackend();
+// The platform's own backend (SdlWindowBackend.cpp or Win32WindowBackend.cpp).
+std::unique_ptr<WindowBackend> CreateNativeWindowBackend();
 
 } // namespace quarn

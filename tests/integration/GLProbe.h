@@ -4,7 +4,11 @@
 
 #include "quarn/QuarnGL.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <array>
 
@@ -12,7 +16,13 @@ namespace probe {
 
 template <class F> F GLEntry(const char* name) {
     void* lib = qglGetOpenGLLibHandle();
+#ifdef _WIN32
+    return lib ? reinterpret_cast<F>(
+                     reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(lib), name)))
+               : nullptr;
+#else
     return lib ? reinterpret_cast<F>(dlsym(lib, name)) : nullptr;
+#endif
 }
 
 using Pixel = std::array<int, 3>;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
@@ -101,7 +102,8 @@ Bytes ReadFileBytes(const std::string& path) {
 }
 
 std::string WriteTemporaryFile(const std::string& name, const Bytes& bytes) {
-    const std::string path = "/tmp/quarn_image_test_" + name;
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("quarn_image_test_" + name)).string();
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;

@@ -11,6 +11,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <chrono>
+#include <thread>
 #include <fstream>
 #include <memory>
 #include <stdlib.h>
@@ -158,10 +161,18 @@ TEST_F(MaterialListTest, AFailedLoadIsCachedAsNoTextureAndTheStageStays) {
 }
 
 namespace {
+long UniqueSuffix() {
+    return long(std::hash<std::thread::id>{}(std::this_thread::get_id()) % 1000000007u) ^
+           long(std::chrono::steady_clock::now().time_since_epoch().count() % 1000003);
+}
 // A 4 x 1 24-bit BMP in a fresh temporary directory; returns its path.
 std::string WriteSmallBmp() {
-    std::string dir = (std::filesystem::temp_directory_path() / "quarn-materials-XXXXXX").string();
-    if (!mkdtemp(dir.data())) return "";
+    // A name of its own per process: tests run in parallel.
+    const std::string dir = (std::filesystem::temp_directory_path() /
+                             ("quarn-materials-" + std::to_string(UniqueSuffix())))
+                                .string();
+    std::error_code ignored;
+    std::filesystem::create_directories(dir, ignored);
     const uint8_t header[54] = {'B', 'M', 66, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
                                 4,   0,   0,  0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0,  0, 12};
     std::ofstream file(dir + "/wall.bmp", std::ios::binary);

@@ -20,7 +20,7 @@ using Rgba = std::array<float, 4>;
 // The recorder logs pointers as 0/1; this keeps the values of every glMaterialfv.
 std::map<GLenum, Rgba> g_sent;
 
-void CaptureMaterial(GLenum face, GLenum pname, const GLfloat* v) {
+void APIENTRY CaptureMaterial(GLenum face, GLenum pname, const GLfloat* v) {
     GLRecorder::Record("glMaterialfv", {double(face), double(pname), 1.0});
     g_sent[pname] = pname == GL_SHININESS ? Rgba{v[0], 0, 0, 0} : Rgba{v[0], v[1], v[2], v[3]};
 }

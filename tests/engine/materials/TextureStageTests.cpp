@@ -143,7 +143,7 @@ TEST_F(StageTrace, AGLNameIsDeletedOnceWithTheLastTextureThatHoldsIt) {
 }
 
 namespace {
-const GLubyte* OldVersion(GLenum) {
+const GLubyte* APIENTRY OldVersion(GLenum) {
     return reinterpret_cast<const GLubyte*>("1.1.0 Old Vendor");
 }
 } // namespace
@@ -247,7 +247,7 @@ TEST_F(StageTrace, TexturesOutsideTheFrameRangeAreBoundAroundItAndNothingPastThe
 namespace {
 std::vector<uint8_t> g_uploaded;
 GLenum g_format = 0;
-GLint CaptureMipmaps(GLenum target, GLint internalFormat, GLsizei w, GLsizei h, GLenum format,
+GLint APIENTRY CaptureMipmaps(GLenum target, GLint internalFormat, GLsizei w, GLsizei h, GLenum format,
                      GLenum type, const void* data) {
     GLRecorder::Record("gluBuild2DMipmaps", {double(target), double(internalFormat), double(w),
                                              double(h), double(format), double(type), 1});
