@@ -22,7 +22,8 @@ usage: run_doc_snippets.py SOURCE_DIR WORK_DIR CC LIBQUARNGL LIBQUARNPHYSICS PYT
 
 Every snippet runs in its own empty folder, so nothing lands where the tests were started;
 the files of DATA_DIR (the tool-made models the guide's hosts load) are copied into it first."""
-import importlib.util
+import importlib.machinery
+import types
 import os
 import re
 import shutil
@@ -42,10 +43,11 @@ MAX_MEAN_DIFFERENCE = 4  # per channel, over the whole picture
 
 
 def load_converter(source_dir):
-    spec = importlib.util.spec_from_file_location(
-        "bmp_to_png", os.path.join(source_dir, "scripts", "bmp-to-png.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    # The converter's file name has a dash, so it is loaded by path.
+    path = os.path.join(source_dir, "scripts", "bmp-to-png.py")
+    loader = importlib.machinery.SourceFileLoader("bmp_to_png", path)
+    module = types.ModuleType("bmp_to_png")
+    loader.exec_module(module)
     return module
 
 
