@@ -171,7 +171,7 @@ for arch in "${arches[@]}"; do
     say "$arch: tests under Wine"
     # A Wine process that fails to start under load is tried again; a failing test still fails.
     # Wine has no offscreen GL: the window tests run on one virtual X server.
-    (cd "$build" && xvfb-run -a -s "-screen 0 1024x768x24" \
+    (cd "$build" && xvfb-run -a -s "-screen 0 1024x768x24 -noreset" \
       ctest -j"$jobs" --output-on-failure --timeout 300 --repeat until-pass:3)
   fi
 done

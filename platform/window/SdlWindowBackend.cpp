@@ -47,6 +47,12 @@ class SdlWindowBackend final : public WindowBackend {
         SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
         initialised_ = true;
+        // SDL falls back to a display-less driver when it cannot reach the display it was
+        // given (a server that went away, a refused connection): behave as offscreen then,
+        // or window positions and cursor warps would come from a display that is not there.
+        const char* chosen = SDL_GetCurrentVideoDriver();
+        if (chosen && (std::string(chosen) == "offscreen" || std::string(chosen) == "dummy"))
+            offscreen_ = true;
         return true;
     }
 

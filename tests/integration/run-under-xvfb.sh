@@ -6,7 +6,8 @@ command -v Xvfb >/dev/null || { echo "Xvfb not installed: skipped"; exit 77; }
 # -displayfd picks a free display number and writes it once the server accepts clients.
 fifo="$(mktemp -u)"
 mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+# -noreset: a server that resets when its last client leaves refuses the next one for a while.
+Xvfb -displayfd 3 -screen 0 320x240x24 -nolisten tcp -noreset 3>"$fifo" 2>/dev/null &
 server=$!
 trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -f "$fifo"' EXIT
 read -r -t 20 display <"$fifo" || { echo "Xvfb did not start"; exit 1; }
