@@ -256,6 +256,9 @@ void QUARN_CALL OnTransform(TqpBodyHandle, const TqpMatrix* matrix) {
 void Runner::Step() {
     State& s = *g_state;
     const int op = in_.Byte() % kOpCount;
+    // FUZZ_TRACE=1 lists each call (op number, callback depth) to replay a found input.
+    static const bool trace = std::getenv("FUZZ_TRACE") != nullptr;
+    if (trace) std::fprintf(stderr, "op %d depth %d\n", op, s.depth);
     s.bad = false;
     in_.TakeNonFinite();
     qpClearLastError();

@@ -68,23 +68,45 @@ void TqpBody::SetCenterOfMass(const Vec3& centre) {
     NewtonBodySetCentreOfMass(newton_, &centre.x);
 }
 
-void TqpBody::AddGlobalForce(const Vec3& point, const Vec3& force) {
+bool TqpBody::AddForce(const Vec3& force) {
+    const Vec3 sum = VectorAdd(force_, force);
+    if (!IsFinite(sum)) return false;
+    force_ = sum;
+    return true;
+}
+
+bool TqpBody::AddGlobalForce(const Vec3& point, const Vec3& force) {
     const Vec3 arm = VectorSubtract(point, Vec3{matrix_.m[12], matrix_.m[13], matrix_.m[14]});
-    force_ = VectorAdd(force_, force);
-    torque_ = VectorAdd(torque_, VectorCross(arm, force));
+    const Vec3 forceSum = VectorAdd(force_, force);
+    const Vec3 torqueSum = VectorAdd(torque_, VectorCross(arm, force));
+    if (!IsFinite(forceSum) || !IsFinite(torqueSum)) return false;
+    force_ = forceSum;
+    torque_ = torqueSum;
+    return true;
 }
 
-void TqpBody::AddLocalForce(const Vec3& point, const Vec3& force) {
-    AddGlobalForce(VectorTransformPoint(point, matrix_), VectorTransformDirection(force, matrix_));
+bool TqpBody::AddLocalForce(const Vec3& point, const Vec3& force) {
+    return AddGlobalForce(VectorTransformPoint(point, matrix_),
+                          VectorTransformDirection(force, matrix_));
 }
 
-void TqpBody::SetLocalForce(const Vec3& point, const Vec3& force) {
+bool TqpBody::SetLocalForce(const Vec3& point, const Vec3& force) {
+    const Vec3 kept = force_;
     force_ = Vec3{};
-    AddLocalForce(point, force);
+    if (AddLocalForce(point, force)) return true;
+    force_ = kept;
+    return false;
 }
 
-void TqpBody::AddLocalTorque(const Vec3& torque) {
-    torque_ = VectorAdd(torque_, VectorTransformDirection(torque, matrix_));
+bool TqpBody::AddGlobalTorque(const Vec3& torque) {
+    const Vec3 sum = VectorAdd(torque_, torque);
+    if (!IsFinite(sum)) return false;
+    torque_ = sum;
+    return true;
+}
+
+bool TqpBody::AddLocalTorque(const Vec3& torque) {
+    return AddGlobalTorque(VectorTransformDirection(torque, matrix_));
 }
 
 void TqpBody::SetVelocity(const Vec3& velocity) {

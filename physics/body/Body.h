@@ -45,16 +45,18 @@ class TqpBody : public HeldAfterFreeAs<kBodyHandle> {
     void SetCenterOfMass(const Vec3& centre);
     const Vec3& CenterOfMass() const { return centreOfMass_; }
 
-    void AddForce(const Vec3& force) { force_ = VectorAdd(force_, force); }
+    // The adders return false and change nothing when a sum or lever arm would leave the float
+    // range (finite arguments can still overflow).
+    bool AddForce(const Vec3& force);
     // Force at a world point; the lever arm is taken from the body origin.
-    void AddGlobalForce(const Vec3& point, const Vec3& force);
-    void AddLocalForce(const Vec3& point, const Vec3& force);
+    bool AddGlobalForce(const Vec3& point, const Vec3& force);
+    bool AddLocalForce(const Vec3& point, const Vec3& force);
     void SetGlobalForce(const Vec3& force) { force_ = force; }
     // Clears the force, then AddLocalForce; the torque is kept.
-    void SetLocalForce(const Vec3& point, const Vec3& force);
+    bool SetLocalForce(const Vec3& point, const Vec3& force);
     const Vec3& Force() const { return force_; }
-    void AddGlobalTorque(const Vec3& torque) { torque_ = VectorAdd(torque_, torque); }
-    void AddLocalTorque(const Vec3& torque);
+    bool AddGlobalTorque(const Vec3& torque);
+    bool AddLocalTorque(const Vec3& torque);
     void SetTorque(const Vec3& torque) { torque_ = torque; }
     const Vec3& Torque() const { return torque_; }
 

@@ -14,6 +14,13 @@ TqpBody* Body(TqpBodyHandle h, const char* function) {
     return Live<TqpBody>(h, kBodyHandle, function, "body");
 }
 
+// A force or torque the body could not take: its sums would leave the float range.
+void Applied(bool applied, const char* function, const char* what) {
+    if (!applied)
+        throw EngineError(
+            Format("%s: the %s would make the body's %s sum overflow", function, what, what));
+}
+
 template <class T> T* Result(T* result, const char* function) {
     return NotNil(result, function, "result");
 }
@@ -108,7 +115,7 @@ QUARN_API void QUARN_CALL qpBodySetCenterOfMass(TqpBodyHandle body, const TQUARN
 QUARN_API void QUARN_CALL qpBodyAddForce(TqpBodyHandle body, const TQUARNVector* force) {
     PhysicsGuardVoid([&] {
         const char* fn = "qpBodyAddForce";
-        Body(body, fn)->AddForce(ReadVector(force, fn, "force"));
+        Applied(Body(body, fn)->AddForce(ReadVector(force, fn, "force")), fn, "force");
     });
 }
 
@@ -117,7 +124,8 @@ QUARN_API void QUARN_CALL qpBodyAddGlobalForce(TqpBodyHandle body, const TQUARNV
     PhysicsGuardVoid([&] {
         const char* fn = "qpBodyAddGlobalForce";
         TqpBody* b = Body(body, fn);
-        b->AddGlobalForce(ReadVector(point, fn, "point"), ReadVector(force, fn, "force"));
+        Applied(b->AddGlobalForce(ReadVector(point, fn, "point"), ReadVector(force, fn, "force")),
+                fn, "force");
     });
 }
 
@@ -126,7 +134,8 @@ QUARN_API void QUARN_CALL qpBodyAddLocalForce(TqpBodyHandle body, const TQUARNVe
     PhysicsGuardVoid([&] {
         const char* fn = "qpBodyAddLocalForce";
         TqpBody* b = Body(body, fn);
-        b->AddLocalForce(ReadVector(point, fn, "point"), ReadVector(force, fn, "force"));
+        Applied(b->AddLocalForce(ReadVector(point, fn, "point"), ReadVector(force, fn, "force")),
+                fn, "force");
     });
 }
 
@@ -142,7 +151,8 @@ QUARN_API void QUARN_CALL qpBodySetLocalForce(TqpBodyHandle body, const TQUARNVe
     PhysicsGuardVoid([&] {
         const char* fn = "qpBodySetLocalForce";
         TqpBody* b = Body(body, fn);
-        b->SetLocalForce(ReadVector(point, fn, "point"), ReadVector(force, fn, "force"));
+        Applied(b->SetLocalForce(ReadVector(point, fn, "point"), ReadVector(force, fn, "force")),
+                fn, "force");
     });
 }
 
@@ -153,14 +163,14 @@ QUARN_API TQUARNVector* QUARN_CALL qpBodyGetForce(TQUARNVector* result, TqpBodyH
 QUARN_API void QUARN_CALL qpBodyAddGlobalTorque(TqpBodyHandle body, const TQUARNVector* torque) {
     PhysicsGuardVoid([&] {
         const char* fn = "qpBodyAddGlobalTorque";
-        Body(body, fn)->AddGlobalTorque(ReadVector(torque, fn, "torque"));
+        Applied(Body(body, fn)->AddGlobalTorque(ReadVector(torque, fn, "torque")), fn, "torque");
     });
 }
 
 QUARN_API void QUARN_CALL qpBodyAddLocalTorque(TqpBodyHandle body, const TQUARNVector* torque) {
     PhysicsGuardVoid([&] {
         const char* fn = "qpBodyAddLocalTorque";
-        Body(body, fn)->AddLocalTorque(ReadVector(torque, fn, "torque"));
+        Applied(Body(body, fn)->AddLocalTorque(ReadVector(torque, fn, "torque")), fn, "torque");
     });
 }
 

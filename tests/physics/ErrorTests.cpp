@@ -211,3 +211,38 @@ TEST_F(PhysicsErrors, JointsRefuseZeroPinsAndWrongKinds) {
     EXPECT_EQ(LastError(), "qpJointSetHingeLimitsEnabled: the joint is not a hinge");
     qpJointDestroy(up);
 }
+
+// Finite forces can still add up past the float range; such a force is refused and the body
+// keeps what it had, so its getters and the next step stay finite.
+TEST_F(PhysicsErrors, ForcesWhoseSumsWouldOverflowAreRefusedAndChangeNothing) {
+    const float big = std::numeric_limits<float>::max();
+    const TQUARNVector huge{big, 0, 0};
+    const TQUARNVector origin{0, 0, 0};
+    qpBodyAddGlobalForce(body, &origin, &huge);
+    EXPECT_EQ(qpGetLastError(), nullptr);
+    qpBodyAddGlobalForce(body, &origin, &huge);
+    EXPECT_EQ(LastError(),
+              "qpBodyAddGlobalForce: the force would make the body's force sum overflow");
+    TQUARNVector f{};
+    qpBodyGetForce(&f, body);
+    EXPECT_EQ(f.x, big);
+
+    const TQUARNVector farPoint{0, big, 0};
+    qpBodySetGlobalForce(body, &origin);
+    qpBodyAddGlobalForce(body, &farPoint, &huge); // its lever arm's torque overflows
+    EXPECT_EQ(LastError(),
+              "qpBodyAddGlobalForce: the force would make the body's force sum overflow");
+    TQUARNVector t{1, 1, 1};
+    qpBodyGetTorque(&t, body);
+    qpBodyGetForce(&f, body);
+    EXPECT_EQ(f.x, 0.0f);
+    EXPECT_EQ(t.z, 0.0f);
+
+    qpBodyAddGlobalTorque(body, &huge);
+    qpClearLastError();
+    qpBodyAddLocalTorque(body, &huge);
+    EXPECT_EQ(LastError(),
+              "qpBodyAddLocalTorque: the torque would make the body's torque sum overflow");
+    qpBodyGetTorque(&t, body);
+    EXPECT_EQ(t.x, big);
+}
