@@ -692,7 +692,9 @@ void Runner::Step() {
         const float x = in_.Float(), y = in_.Float(), z = in_.Float();
         if (which % 3 == 0) qglSetDynamicPosition(h, x, y, z);
         if (which % 3 == 1) qglSetDynamicRotation(h, x, y, z);
-        if (which % 3 == 2) {
+        if (which % 3 == 2) { // one angle: y and z go unused
+            in_.TakeNonFinite();
+            if (!std::isfinite(x)) s.bad = true; // must fail all the same
             const int k = which / 3 % 3;
             if (k == 0) qglSetDynamicPitch(h, x);
             if (k == 1) qglSetDynamicYaw(h, x);
@@ -1286,7 +1288,9 @@ void Runner::Step() {
     }
     case kLoadKSF: {
         if (++s.fileLoads > kMaxFileLoads) return;
-        const char* scene = in_.Byte() < 200 ? g_files.scene.c_str() : File();
+        const char* sceneName = in_.Byte() < 200 ? g_files.scene.c_str() : File();
+        const std::string sceneCopy = sceneName ? sceneName : ""; // File() reuses its buffer
+        const char* scene = sceneName ? sceneCopy.c_str() : nullptr;
         const char* archive = in_.Byte() < 200 ? g_files.archive.c_str() : File();
         TQUARNPointerArray statics = nullptr, dynamics = nullptr, materials = nullptr;
         const uint8_t nil = in_.Byte();
