@@ -449,9 +449,7 @@ TEST_F(AssetApi, NonFiniteVerticesAreRefusedAndAddNothing) {
         fineStatics = qglGetStaticObjectCount();
     };
     Run();
-    ASSERT_EQ(errors.size(), 6u);
-    for (size_t i : {4, 5})
-        EXPECT_NE(errors[i].find("Cannot open " + d), std::string::npos) << errors[i];
+    ASSERT_EQ(errors.size(), 4u);
     EXPECT_NE(errors[0].find("nan.3ds"), std::string::npos) << errors[0];
     EXPECT_NE(errors[1].find("inf.3ds"), std::string::npos) << errors[1];
     EXPECT_NE(errors[2].find("nan.ksf"), std::string::npos) << errors[2];
