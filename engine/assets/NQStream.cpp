@@ -1,11 +1,17 @@
 #include "engine/assets/NQStream.h"
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 namespace quarn {
 
 std::vector<uint8_t> ReadWholeFile(const std::string& fileName) {
+    // A directory opens as a stream whose end lies at the largest offset: only plain files
+    // have a size to read.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error))
+        throw EngineError(Format("Cannot open %s", fileName.c_str()));
     std::ifstream in(fileName, std::ios::binary | std::ios::ate);
     if (!in) throw EngineError(Format("Cannot open %s", fileName.c_str()));
     const std::streamoff size = in.tellg();

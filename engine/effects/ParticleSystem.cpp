@@ -101,13 +101,17 @@ void TQGLSmoke::Update(int32_t t, const Vec3& camPos, const Vec3& camUp, float f
     cameraPosition = camPos;
     cameraUp = camUp;
     if (!(factor >= 0)) return; // negative or not a number
-    const float growth = factor / growthDivisor;
+    // A divisor of 0 (or one so small that the quotient overflows) means no growth, not an
+    // infinite size that would poison the bounds.
+    float growth = growthDivisor != 0 ? factor / growthDivisor : 0.0f;
+    if (!std::isfinite(growth)) growth = 0;
     clock += t;
     for (TQGLParticle& p : particles) {
         if (p.active) {
             p.position = VectorAdd(
                 p.position, VectorAdd(VectorScale(p.velocity, factor), VectorScale(drift, factor)));
-            p.size = VectorAdd(p.size, Vec3{growth, growth, growth});
+            const Vec3 grown = VectorAdd(p.size, Vec3{growth, growth, growth});
+            if (std::isfinite(grown.x)) p.size = grown; // a huge growth stops at the float range
             p.color[3] = p.life != 0 ? 1.0f - float(p.age) / float(p.life) : 0.0f;
             p.age += t;
             if (p.age > p.life) {

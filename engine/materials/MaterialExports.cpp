@@ -101,7 +101,8 @@ QUARN_API void QUARN_CALL qglSetMaterialGloss(TQGLHandle M, float Gloss) {
 }
 QUARN_API void QUARN_CALL qglGetMaterialGloss(TQGLHandle M, float* Gloss) {
     GuardGLVoid([&] {
-        if (Gloss) *Gloss = Material(M).gloss;
+        const TQGLMaterial& m = Material(M); // checked even when the result is not wanted
+        if (Gloss) *Gloss = m.gloss;
     });
 }
 

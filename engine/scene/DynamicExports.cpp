@@ -220,7 +220,8 @@ QUARN_API void QUARN_CALL qglSetDynamicPosition(TQGLHandle O, float X, float Y, 
 }
 QUARN_API void QUARN_CALL qglGetDynamicPosition(TQGLHandle O, float* Out) {
     GuardGLVoid([&] {
-        if (Out) CopyOut(Object(O).Position, Out, Out + 1, Out + 2);
+        const Vec3& p = Object(O).Position; // checked even when the result is not wanted
+        if (Out) CopyOut(p, Out, Out + 1, Out + 2);
     });
 }
 

@@ -630,9 +630,9 @@ QUARN_API void QUARN_CALL qglGetEnvironmentLensFlareWinWidthAndHeight(int32_t* W
 /* A smoke emitter of LastIndex + 1 camera-facing quads (at most LastIndex alive at once)
  * textured with TextureFile and blended by alpha. A particle starts every 1000 / Rate time
  * units (each frame is one unit), rises at a random speed turned by up to Spread degrees,
- * drifts by Drift, grows by 4 / 30 / Growth a frame, fades as 1 - age / Life and is reborn at
- * the emitter after Life units. Duration > 0 stops new particles Duration ms after the first
- * draw. Returns the system's handle (it lives as long as the scene). */
+ * drifts by Drift, grows by 4 / 30 / Growth a frame (not at all for Growth 0), fades as
+ * 1 - age / Life and is reborn at the emitter after Life units. Duration > 0 stops new
+ * particles Duration ms after the first draw. Returns the system's handle (it lives as long as the scene). */
 QUARN_API TQGLHandle QUARN_CALL qglAddDynamicSmokeParticleSystem(
     float X, float Y, float Z, float R, float G, float B, float A, float DriftX, float DriftY,
     float DriftZ, float Growth, int32_t Rate, int32_t Life, int32_t LastIndex, int32_t Spread,

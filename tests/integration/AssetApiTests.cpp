@@ -278,6 +278,9 @@ TEST_F(AssetApi, BadScenesAndModelsAddNothing) {
         fails(qglLoadSceneKSF((d + "scene.ksf").c_str(), (d + "nowhere.qpk").c_str(), &s, &dy, &m));
         fails(qglImportStatic3DS((d + "bad.3ds").c_str()));
         fails(qglImportDynamic3DS((d + "missing.3ds").c_str()));
+        // A directory is no file: it must not be read as one of the largest possible size.
+        fails(qglImportStatic3DS(d.c_str()));
+        fails(qglLoadSceneKSF(d.c_str(), (d + "scene.qpk").c_str(), &s, &dy, &m));
         statics = qglGetStaticObjectCount();
         dynamics = qglGetDynamicObjectCount();
         materials = qglGetMaterialIndex(qglAddMaterial("probe"));
@@ -287,7 +290,9 @@ TEST_F(AssetApi, BadScenesAndModelsAddNothing) {
         EXPECT_EQ(QUARN_ARRAY_COUNT(m), 3);
     };
     Run();
-    ASSERT_EQ(errors.size(), 4u);
+    ASSERT_EQ(errors.size(), 6u);
+    for (size_t i : {4, 5})
+        EXPECT_NE(errors[i].find("Cannot open " + d), std::string::npos) << errors[i];
     EXPECT_NE(errors[0].find("cut.ksf"), std::string::npos) << errors[0];
     EXPECT_NE(errors[1].find("nowhere.qpk"), std::string::npos) << errors[1];
     EXPECT_NE(errors[2].find("bad.3ds"), std::string::npos) << errors[2];

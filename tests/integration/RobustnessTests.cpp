@@ -321,6 +321,8 @@ struct HandleProbe {
         v[0] = 42;
         qglGetDynamicPosition(h, v);
         Check(kindOfCall, "qglGetDynamicPosition", "dynamic object", v[0] == 42);
+        qglGetDynamicPosition(h, nullptr); // no result wanted: the handle is still checked
+        Check(kindOfCall, "qglGetDynamicPosition", "dynamic object", true);
         Check(kindOfCall, "qglGetDynamicYaw", "dynamic object", qglGetDynamicYaw(h) == 0);
         Check(kindOfCall, "qglAddDynamicMeshVector", "dynamic object",
               qglAddDynamicMeshVector(h, 0, 0, 0) == -1);
@@ -355,6 +357,8 @@ struct HandleProbe {
         float r = 7, g = 7, b = 7;
         qglGetMaterialDiffuse(h, &r, &g, &b);
         Check(kindOfCall, "qglGetMaterialDiffuse", "material", r == 7);
+        qglGetMaterialGloss(h, nullptr);
+        Check(kindOfCall, "qglGetMaterialGloss", "material", true);
         Check(kindOfCall, "qglGetMaterialIndex", "material", qglGetMaterialIndex(h) == -1);
         Check(kindOfCall, "qglGetMaterialShaderCount", "material",
               qglGetMaterialShaderCount(h) == 0);

@@ -2,6 +2,8 @@
 // duration window, and how a frame draws them.
 #include "engine/effects/ParticleSystem.h"
 #include "platform/gl/GLRecorder.h"
+#include "platform/window/TestWindowBackend.h"
+#include "quarn/QuarnGL.h"
 
 #include <gtest/gtest.h>
 
@@ -136,4 +138,39 @@ TEST(Smoke, ParticlesDrawAsCameraFacingQuadsCompiledOnceWithDepthWritesOff) {
     }
     EXPECT_EQ(GLRecorder::Count("glDeleteLists"), 2); // the system frees its particles' lists
     GLRecorder::Uninstall();
+}
+
+namespace {
+std::vector<double> g_scales; // the x and y of every glScalef a frame sent
+int g_smokeFrames = 0;
+} // namespace
+
+// Growth is a divisor: 0 (or a divisor so small that the quotient overflows) must mean no
+// growth, not quads of infinite size.
+TEST(Smoke, GrowthZeroOrTinyKeepsEveryParticleItsFirstSize) {
+    TestWindowScript script;
+    UseTestWindowBackend(&script);
+    g_scales.clear();
+    g_smokeFrames = 0;
+    const int32_t result = qglCreateSceneWindow(
+        64, 64, 32, 0,
+        [] {
+            for (float growth : {0.0f, 1e-40f})
+                ASSERT_NE(qglAddDynamicSmokeParticleSystem(0, 0, 0, 1, 1, 1, 1, 0, 0, 0, growth,
+                                                           1000, 1000, 8, 0, 0, 1, ""),
+                          nullptr);
+        },
+        nullptr,
+        [] {
+            for (const gl::RecordedCall& call : GLRecorder::Calls())
+                if (call.name == "glScalef")
+                    g_scales.insert(g_scales.end(), call.args.begin(), call.args.begin() + 2);
+            GLRecorder::Clear();
+            if (++g_smokeFrames == 6) qglDestroySceneWindow();
+        });
+    UseTestWindowBackend(nullptr);
+    ASSERT_EQ(result, 0);
+    ASSERT_GE(g_scales.size(), 2u * 2u * 4u); // both systems drew their particles
+    for (double scale : g_scales)
+        EXPECT_EQ(scale, 1.0);
 }
