@@ -208,10 +208,13 @@ void RunRecipe(Callback which) {
     if (!g_state || r.period == 0 || g_state->depth >= kMaxCallbackDepth) return;
     if (++r.calls % r.period != 0) return;
     ++g_state->depth;
+    // The calls of the callback judge their own arguments; the call running it keeps its own.
+    const bool outerBad = g_state->bad;
     ApiProgram program(r.program.data(), r.program.size());
     Runner runner(program);
     for (int i = 0; i < 3 && !program.AtEnd(); ++i)
         runner.Step();
+    g_state->bad = outerBad;
     --g_state->depth;
 }
 

@@ -35,30 +35,6 @@ std::vector<uint8_t> ReadBytes(std::istream& stream, size_t count) {
     return bytes;
 }
 
-// Expands run-length packets straight from the stream until pixelCount pixels are decoded.
-std::vector<uint8_t> ReadRunLength(std::istream& stream, size_t pixelCount, int bpp) {
-    std::vector<uint8_t> pixels;
-    pixels.reserve(std::min(pixelCount * bpp, size_t(1) << 20));
-    uint8_t pixel[4];
-    while (pixels.size() < pixelCount * bpp) {
-        uint8_t packet = 0;
-        ReadExactly(stream, &packet, 1);
-        const size_t remaining = pixelCount - pixels.size() / bpp;
-        const size_t count =
-            std::min<size_t>(packet < 128 ? packet + 1u : packet - 127u, remaining);
-        if (packet < 128) {
-            const size_t at = pixels.size();
-            pixels.resize(at + count * bpp);
-            ReadExactly(stream, pixels.data() + at, count * bpp);
-        } else {
-            ReadExactly(stream, pixel, bpp);
-            for (size_t i = 0; i < count; ++i)
-                pixels.insert(pixels.end(), pixel, pixel + bpp);
-        }
-    }
-    return pixels;
-}
-
 // Bytes left in the stream, or -1 when it cannot tell (not seekable).
 int64_t RemainingBytes(std::istream& stream) {
     const std::streampos here = stream.tellg();
@@ -116,7 +92,13 @@ void TTGAImage::LoadFromStream(std::istream& stream) {
         fileRows = ReadBytes(stream, pixelCount * bpp);
         break;
     case 10:
-        fileRows = ReadRunLength(stream, pixelCount, bpp);
+        fileRows.reserve(std::min(pixelCount * bpp, size_t(1) << 20));
+        AppendTgaRunLength(
+            [&](void* into, size_t count) {
+                ReadExactly(stream, into, count);
+                return true;
+            },
+            bpp, pixelCount, fileRows);
         break;
     default:
         throw ETGAException("Unsupported TGA ImageType " + std::to_string(header.imageType));

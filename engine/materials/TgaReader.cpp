@@ -18,32 +18,6 @@ TgaHeader TgaHeader::Parse(const uint8_t* b) {
     return h;
 }
 
-bool ExpandTgaRunLength(const uint8_t* src, size_t srcSize, int bytesPerPixel, uint8_t* dst,
-                        size_t pixelCount) {
-    const size_t bpp = static_cast<size_t>(bytesPerPixel);
-    size_t in = 0;
-    size_t written = 0;
-    while (written < pixelCount) {
-        if (in >= srcSize) return false;
-        const uint8_t packet = src[in++];
-        const size_t count =
-            std::min<size_t>(packet < 128 ? packet + 1u : packet - 127u, pixelCount - written);
-        if (packet < 128) {
-            if (srcSize - in < count * bpp) return false;
-            std::memcpy(dst + written * bpp, src + in, count * bpp);
-            // A packet cut off at the end still consumed its raw pixels; nothing follows.
-            in += count * bpp;
-        } else {
-            if (srcSize - in < bpp) return false;
-            for (size_t i = 0; i < count; ++i)
-                std::memcpy(dst + (written + i) * bpp, src + in, bpp);
-            in += bpp;
-        }
-        written += count;
-    }
-    return true;
-}
-
 int64_t MaxTgaRunLengthPixels(size_t srcSize, int bytesPerPixel) {
     const int64_t packets = (static_cast<int64_t>(srcSize) + bytesPerPixel) / (1 + bytesPerPixel);
     return packets * 128;
@@ -73,9 +47,15 @@ TgaError DecodeTgaTexture(const uint8_t* data, size_t size, PixelBuffer& out, in
         result.pixels.assign(src, src + pixelCount * bpp);
     } else {
         if (int64_t(pixelCount) > MaxTgaRunLengthPixels(available, bpp)) return TgaError::PixelData;
-        result.pixels.resize(pixelCount * bpp);
-        if (!ExpandTgaRunLength(src, available, bpp, result.pixels.data(), pixelCount))
-            return TgaError::PixelData;
+        result.pixels.reserve(pixelCount * bpp);
+        size_t in = 0;
+        const auto read = [&](void* into, size_t count) {
+            if (available - in < count) return false;
+            std::memcpy(into, src + in, count);
+            in += count;
+            return true;
+        };
+        if (!AppendTgaRunLength(read, bpp, pixelCount, result.pixels)) return TgaError::PixelData;
     }
     for (size_t i = 0; i < pixelCount; ++i)
         std::swap(result.pixels[i * bpp], result.pixels[i * bpp + 2]);

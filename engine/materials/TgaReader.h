@@ -4,8 +4,10 @@
 
 #include "engine/materials/PixelBuffer.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace quarn {
 
@@ -34,12 +36,35 @@ enum class TgaError {
     PixelData,    // pixel data (or run-length packets) missing, or no usable picture size
 };
 
-// Expands run-length packets of bytesPerPixel-byte pixels from src into exactly pixelCount
-// pixels at dst (a packet byte p < 128 is followed by p + 1 raw pixels, p >= 128 by one pixel
-// repeated p - 127 times). A packet running past pixelCount is cut off there. Returns false
-// when src ends before pixelCount pixels are written.
-bool ExpandTgaRunLength(const uint8_t* src, size_t srcSize, int bytesPerPixel, uint8_t* dst,
-                        size_t pixelCount);
+// Appends exactly pixelCount run-length-decoded pixels of bytesPerPixel bytes to out (a packet
+// byte p < 128 is followed by p + 1 raw pixels, p >= 128 by one pixel repeated p - 127 times; a
+// packet running past pixelCount is cut off there, its raw pixels still consumed). read(into,
+// count) fills count bytes or returns false; so does this when the data ends first. The one
+// decoder of both TGA readers: from memory and straight from a stream, growing out as pixels
+// arrive rather than by what a header promises.
+template <class Read>
+bool AppendTgaRunLength(Read&& read, int bytesPerPixel, size_t pixelCount,
+                        std::vector<uint8_t>& out) {
+    const size_t bpp = static_cast<size_t>(bytesPerPixel);
+    const size_t end = out.size() + pixelCount * bpp;
+    uint8_t pixel[4];
+    while (out.size() < end) {
+        uint8_t packet = 0;
+        if (!read(&packet, 1)) return false;
+        const size_t count =
+            std::min<size_t>(packet < 128 ? packet + 1u : packet - 127u, (end - out.size()) / bpp);
+        if (packet < 128) {
+            const size_t at = out.size();
+            out.resize(at + count * bpp);
+            if (!read(out.data() + at, count * bpp)) return false;
+        } else {
+            if (!read(pixel, bpp)) return false;
+            for (size_t i = 0; i < count; ++i)
+                out.insert(out.end(), pixel, pixel + bpp);
+        }
+    }
+    return true;
+}
 
 // The most pixels run-length data of srcSize bytes can describe: each two-to-five-byte packet
 // gives at most 128 pixels. Used to refuse headers that promise more than the data can hold.

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/QuarnMath.h"
-#include "physics/handles/HandleRegistry.h"
+#include "physics/handles/PhysicsHandles.h"
 #include "physics/newton/Newton.h"
 #include "quarn/QuarnPhysics.h"
 
@@ -14,7 +14,7 @@ namespace quarn {
 class TqpWorld;
 class TqpCollision;
 
-class TqpBody : public HeldAfterFreeAs<HandleKind::Body> {
+class TqpBody : public HeldAfterFreeAs<kBodyHandle> {
   public:
     // Builds a static body (mass 0) from shape; the body takes its own reference. A tree
     // (isTree) never moves, so it gets neither inertia nor callbacks.
@@ -97,7 +97,7 @@ class TqpBody : public HeldAfterFreeAs<HandleKind::Body> {
     // rest, and the world hears of it.
     void RestoreLastFiniteState(const NewtonBody* body);
 
-    RegisteredHandle handle_{this, HandleKind::Body};
+    LiveHandle handle_{this, kBodyHandle};
     bool released_ = false;
     NewtonBody* newton_ = nullptr;
     const NewtonCollision* collision_ = nullptr;

@@ -10,11 +10,11 @@ LastError& PhysicsLastError() {
     return error;
 }
 
-void RefuseHandle(const void* handle, HandleKind kind, const char* function, const char* what) {
+void RefuseHandle(const void* handle, HandleKinds kind, const char* function, const char* what) {
     if (!handle) throw EngineError(Format("%s: %s is nil", function, what));
-    static const char* const kNames[] = {"",      "world",   "collision", "body",
-                                         "joint", "vehicle", "tyre"};
-    throw EngineError(Format("%s: not a live %s handle", function, kNames[static_cast<int>(kind)]));
+    static const char* const kNames[] = {"world", "collision", "body", "joint", "vehicle", "tyre"};
+    const unsigned bit = kind ? unsigned(__builtin_ctz(kind)) : 0u;
+    throw EngineError(Format("%s: not a live %s handle", function, bit < 6 ? kNames[bit] : "?"));
 }
 
 Vec3 ReadVector(const TQUARNVector* v, const char* function, const char* what) {

@@ -5,7 +5,7 @@
 #include "common/EngineError.h"
 #include "common/ErrorGuard.h"
 #include "common/QuarnMath.h"
-#include "physics/handles/HandleRegistry.h"
+#include "physics/handles/PhysicsHandles.h"
 #include "quarn/QuarnPhysics.h"
 
 #include <cmath>
@@ -29,11 +29,12 @@ template <class T> T* NotNil(T* pointer, const char* function, const char* what)
 // The object behind a handle, checked against the live objects of its kind before it is
 // touched: nil gives "F: what is nil", anything else that is not a live object of that kind
 // (freed, of another kind, foreign) "F: not a live <kind> handle".
-[[noreturn]] void RefuseHandle(const void* handle, HandleKind kind, const char* function,
+[[noreturn]] void RefuseHandle(const void* handle, HandleKinds kind, const char* function,
                                const char* what);
 template <class T, class H>
-T* Live(H handle, HandleKind kind, const char* function, const char* what) {
-    if (!g_handles.IsLive(handle, kind)) RefuseHandle(handle, kind, function, what);
+T* Live(H handle, HandleKinds kind, const char* function, const char* what) {
+    if (!HandleRegistry::Instance().IsLive(handle, kind))
+        RefuseHandle(handle, kind, function, what);
     return static_cast<T*>(static_cast<void*>(handle));
 }
 

@@ -11,7 +11,7 @@ using namespace quarn;
 namespace {
 
 TqpBody* Body(TqpBodyHandle h, const char* function) {
-    return Live<TqpBody>(h, HandleKind::Body, function, "body");
+    return Live<TqpBody>(h, kBodyHandle, function, "body");
 }
 
 template <class T> T* Result(T* result, const char* function) {
@@ -42,12 +42,12 @@ QUARN_API TqpBodyHandle QUARN_CALL qpBodyCreate(TqpWorldHandle world, int32_t co
                                                 TqpCollisionHandle collision) {
     return PhysicsGuard<TqpBodyHandle>(nullptr, [&] {
         const char* fn = "qpBodyCreate";
-        TqpWorld* w = Live<TqpWorld>(world, HandleKind::World, fn, "world");
+        TqpWorld* w = Live<TqpWorld>(world, kWorldHandle, fn, "world");
         if (collisionCount != 1)
             throw EngineError(Format("%s: takes exactly one collision (%d given); use "
                                      "qpBodyCreateCompound for several",
                                      fn, collisionCount));
-        auto* c = Live<TqpCollision>(collision, HandleKind::Collision, fn, "collision");
+        auto* c = Live<TqpCollision>(collision, kCollisionHandle, fn, "collision");
         if (c->World() != w->Newton())
             throw EngineError(Format("%s: the collision belongs to another world", fn));
         return TqpBody::Create(*w, &c, 1)->Handle();
@@ -59,7 +59,7 @@ QUARN_API TqpBodyHandle QUARN_CALL qpBodyCreateCompound(TqpWorldHandle world,
                                                         const TqpCollisionHandle* collisions) {
     return PhysicsGuard<TqpBodyHandle>(nullptr, [&] {
         const char* fn = "qpBodyCreateCompound";
-        TqpWorld* w = Live<TqpWorld>(world, HandleKind::World, fn, "world");
+        TqpWorld* w = Live<TqpWorld>(world, kWorldHandle, fn, "world");
         NotNil(collisions, fn, "collision array");
         if (collisionCount < 1)
             throw EngineError(
@@ -67,7 +67,7 @@ QUARN_API TqpBodyHandle QUARN_CALL qpBodyCreateCompound(TqpWorldHandle world,
         std::vector<TqpCollision*> list(static_cast<size_t>(collisionCount));
         for (int32_t i = 0; i < collisionCount; ++i) {
             if (!collisions[i]) throw EngineError(Format("Collision %d is nil", i));
-            list[i] = Live<TqpCollision>(collisions[i], HandleKind::Collision, fn, "collision");
+            list[i] = Live<TqpCollision>(collisions[i], kCollisionHandle, fn, "collision");
             if (list[i]->World() != w->Newton())
                 throw EngineError(Format("%s: collision %d belongs to another world", fn, i));
         }

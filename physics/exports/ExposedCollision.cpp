@@ -11,7 +11,7 @@ QUARN_API TqpCollisionHandle QUARN_CALL qpCollisionCreateBySize(TqpWorldHandle w
                                                                 const TQUARNVector* size) {
     return PhysicsGuard<TqpCollisionHandle>(nullptr, [&] {
         const char* fn = "qpCollisionCreateBySize";
-        TqpWorld* w = Live<TqpWorld>(world, HandleKind::World, fn, "world");
+        TqpWorld* w = Live<TqpWorld>(world, kWorldHandle, fn, "world");
         const Vec3 extent = ReadVector(size, fn, "size");
         return w->AdoptCollision(TqpCollision::CreateBySize(w->Newton(), kind, extent))->Handle();
     });
@@ -20,7 +20,7 @@ QUARN_API TqpCollisionHandle QUARN_CALL qpCollisionCreateBySize(TqpWorldHandle w
 QUARN_API TqpCollisionHandle QUARN_CALL qpCollisionCreateByFace(TqpWorldHandle world, int32_t kind,
                                                                 const TQUARNFaceData* faces) {
     return PhysicsGuard<TqpCollisionHandle>(nullptr, [&] {
-        auto* w = Live<TqpWorld>(world, HandleKind::World, "qpCollisionCreateByFace", "world");
+        auto* w = Live<TqpWorld>(world, kWorldHandle, "qpCollisionCreateByFace", "world");
         auto collision = faces ? TqpCollision::CreateByFace(w->Newton(), kind, *faces)
                                : TqpCollision::CreateBySize(w->Newton(), kind, Vec3{});
         return w->AdoptCollision(std::move(collision))->Handle();

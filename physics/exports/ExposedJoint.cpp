@@ -13,7 +13,7 @@ TqpJointHandle ToHandle(TqpJointBase* joint) {
 }
 
 TqpJointHinge* Hinge(TqpJointHandle h, const char* function) {
-    auto* joint = Live<TqpJointBase>(h, HandleKind::Joint, function, "joint");
+    auto* joint = Live<TqpJointBase>(h, kJointHandle, function, "joint");
     auto* hinge = dynamic_cast<TqpJointHinge*>(joint);
     if (!hinge) throw EngineError(Format("%s: the joint is not a hinge", function));
     return hinge;
@@ -22,8 +22,8 @@ TqpJointHinge* Hinge(TqpJointHandle h, const char* function) {
 // Nil is a no-op for the up-vector exports; another kind of joint is an error.
 TqpJointUpVector* UpVector(TqpJointHandle h, const char* function) {
     if (!h) return nullptr;
-    auto* joint = dynamic_cast<TqpJointUpVector*>(
-        Live<TqpJointBase>(h, HandleKind::Joint, function, "joint"));
+    auto* joint =
+        dynamic_cast<TqpJointUpVector*>(Live<TqpJointBase>(h, kJointHandle, function, "joint"));
     if (!joint) throw EngineError(Format("%s: the joint is not an up-vector joint", function));
     return joint;
 }
@@ -47,8 +47,8 @@ QUARN_API TqpJointHandle QUARN_CALL qpJointCreateHinge(TqpBodyHandle parent, Tqp
                                                        const TQUARNVector* pin) {
     return PhysicsGuard<TqpJointHandle>(nullptr, [&] {
         const char* fn = "qpJointCreateHinge";
-        auto* c = Live<TqpBody>(child, HandleKind::Body, fn, "child body");
-        auto* p = parent ? Live<TqpBody>(parent, HandleKind::Body, fn, "parent body") : nullptr;
+        auto* c = Live<TqpBody>(child, kBodyHandle, fn, "child body");
+        auto* p = parent ? Live<TqpBody>(parent, kBodyHandle, fn, "parent body") : nullptr;
         if (p == c) throw EngineError(Format("%s: a body cannot be hinged to itself", fn));
         if (p && &p->World() != &c->World())
             throw EngineError(Format("%s: the bodies belong to different worlds", fn));
@@ -60,8 +60,7 @@ QUARN_API TqpJointHandle QUARN_CALL qpJointCreateHinge(TqpBodyHandle parent, Tqp
 
 QUARN_API void QUARN_CALL qpJointDestroy(TqpJointHandle joint) {
     PhysicsGuardVoid([&] {
-        TqpJointBase::Destroy(
-            Live<TqpJointBase>(joint, HandleKind::Joint, "qpJointDestroy", "joint"));
+        TqpJointBase::Destroy(Live<TqpJointBase>(joint, kJointHandle, "qpJointDestroy", "joint"));
     });
 }
 
@@ -113,7 +112,7 @@ QUARN_API TqpJointHandle QUARN_CALL qpJointCreateUpVector(TqpBodyHandle body,
                                                           const TQUARNVector* pin) {
     return PhysicsGuard<TqpJointHandle>(nullptr, [&] {
         const char* fn = "qpJointCreateUpVector";
-        auto* b = Live<TqpBody>(body, HandleKind::Body, fn, "body");
+        auto* b = Live<TqpBody>(body, kBodyHandle, fn, "body");
         return ToHandle(new TqpJointUpVector(b->Newton(), ReadPin(pin, fn)));
     });
 }
@@ -124,7 +123,7 @@ QUARN_API void QUARN_CALL qpJointDestroyUpVector(TqpJointHandle joint) {
         // exports ignore it.
         if (!joint) return;
         TqpJointBase::Destroy(
-            Live<TqpJointBase>(joint, HandleKind::Joint, "qpJointDestroyUpVector", "joint"));
+            Live<TqpJointBase>(joint, kJointHandle, "qpJointDestroyUpVector", "joint"));
     });
 }
 

@@ -10,7 +10,7 @@ extern "C" {
 
 QUARN_API TqpVehicleHandle QUARN_CALL qpVehicleCreate(TqpBodyHandle chassis) {
     return PhysicsGuard<TqpVehicleHandle>(nullptr, [&] {
-        auto* body = Live<TqpBody>(chassis, HandleKind::Body, "qpVehicleCreate", "chassis");
+        auto* body = Live<TqpBody>(chassis, kBodyHandle, "qpVehicleCreate", "chassis");
         if (body->IsTree())
             throw EngineError("qpVehicleCreate: a tree collision body cannot be a chassis");
         return body->World().AdoptVehicle(std::make_unique<TqpVehicle>(*body))->Handle();
@@ -31,7 +31,7 @@ QUARN_API TqpTyreHandle qpVehicleAddTyre(TqpVehicleHandle vehicle, const TQUARNV
 #endif
     return PhysicsGuard<TqpTyreHandle>(nullptr, [&] {
         const char* fn = "qpVehicleAddTyre";
-        auto* v = Live<TqpVehicle>(vehicle, HandleKind::Vehicle, fn, "vehicle");
+        auto* v = Live<TqpVehicle>(vehicle, kVehicleHandle, fn, "vehicle");
         TyreSettings s;
         s.position = ReadVector(position, fn, "position");
         s.pin = ReadVector(pin, fn, "pin");
@@ -51,7 +51,7 @@ QUARN_API TqpTyreHandle qpVehicleAddTyre(TqpVehicleHandle vehicle, const TQUARNV
 QUARN_API void QUARN_CALL qpVehicleSetTyreTorque(TqpTyreHandle tyre, float torque) {
     PhysicsGuardVoid([&] {
         const char* fn = "qpVehicleSetTyreTorque";
-        auto* t = Live<TqpVehicleTyre>(tyre, HandleKind::Tyre, fn, "tyre");
+        auto* t = Live<TqpVehicleTyre>(tyre, kTyreHandle, fn, "tyre");
         t->SetTorque(FiniteFloat(torque, fn, "torque"));
     });
 }
@@ -59,7 +59,7 @@ QUARN_API void QUARN_CALL qpVehicleSetTyreTorque(TqpTyreHandle tyre, float torqu
 QUARN_API void QUARN_CALL qpVehicleSetTyreSteerAngle(TqpTyreHandle tyre, float degrees) {
     PhysicsGuardVoid([&] {
         const char* fn = "qpVehicleSetTyreSteerAngle";
-        auto* t = Live<TqpVehicleTyre>(tyre, HandleKind::Tyre, fn, "tyre");
+        auto* t = Live<TqpVehicleTyre>(tyre, kTyreHandle, fn, "tyre");
         t->SetSteerAngle(static_cast<float>(FiniteFloat(degrees, fn, "angle") * kDegToRad));
     });
 }

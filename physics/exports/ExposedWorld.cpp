@@ -9,7 +9,7 @@ using namespace quarn;
 namespace {
 
 TqpWorld* World(TqpWorldHandle h, const char* function) {
-    return Live<TqpWorld>(h, HandleKind::World, function, "world");
+    return Live<TqpWorld>(h, kWorldHandle, function, "world");
 }
 
 // Runs work that may call the host back. A destroy the host asked for meanwhile happens when

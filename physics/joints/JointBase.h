@@ -2,7 +2,7 @@
 #pragma once
 
 #include "common/QuarnMath.h"
-#include "physics/handles/HandleRegistry.h"
+#include "physics/handles/PhysicsHandles.h"
 #include "physics/joints/JointRowSink.h"
 #include "physics/newton/Newton.h"
 
@@ -16,7 +16,7 @@ inline Vec3 MatrixRow(const Mat4& m, int row) {
     return Vec3{m.m[row * 4], m.m[row * 4 + 1], m.m[row * 4 + 2]};
 }
 
-class TqpJointBase : public HeldAfterFreeAs<HandleKind::Joint> {
+class TqpJointBase : public HeldAfterFreeAs<kJointHandle> {
   public:
     virtual ~TqpJointBase();
     TqpJointBase(const TqpJointBase&) = delete;
@@ -51,7 +51,7 @@ class TqpJointBase : public HeldAfterFreeAs<HandleKind::Joint> {
     static void SubmitCallback(const NewtonJoint* joint);
     static void DestructorCallback(const NewtonJoint* joint);
 
-    RegisteredHandle handle_{this, HandleKind::Joint};
+    LiveHandle handle_{this, kJointHandle};
     int maxRows_;
     const NewtonBody* child_;
     const NewtonBody* parent_;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/QuarnMath.h"
-#include "physics/handles/HandleRegistry.h"
+#include "physics/handles/PhysicsHandles.h"
 #include "physics/newton/Newton.h"
 #include "quarn/QuarnPhysics.h"
 
@@ -15,7 +15,7 @@ namespace quarn {
 class TqpBody;
 class TqpVehicle;
 
-class TqpVehicleTyre : public HeldAfterFreeAs<HandleKind::Tyre> {
+class TqpVehicleTyre : public HeldAfterFreeAs<kTyreHandle> {
   public:
     explicit TqpVehicleTyre(TqpVehicle& vehicle) : vehicle_(&vehicle) {}
 
@@ -33,7 +33,7 @@ class TqpVehicleTyre : public HeldAfterFreeAs<HandleKind::Tyre> {
     }
 
   private:
-    RegisteredHandle handle_{this, HandleKind::Tyre};
+    LiveHandle handle_{this, kTyreHandle};
     TqpVehicle* vehicle_;
     void* id_ = nullptr;
     float torque_ = 0;
@@ -50,7 +50,7 @@ struct TyreSettings {
     float shock = 0, spring = 0, length = 0;
 };
 
-class TqpVehicle : public HeldAfterFreeAs<HandleKind::Vehicle> {
+class TqpVehicle : public HeldAfterFreeAs<kVehicleHandle> {
   public:
     explicit TqpVehicle(TqpBody& chassis);
     ~TqpVehicle();
@@ -73,7 +73,7 @@ class TqpVehicle : public HeldAfterFreeAs<HandleKind::Vehicle> {
     static void TyreCallback(const NewtonJoint* vehicle);
     static void DestructorCallback(const NewtonJoint* vehicle);
 
-    RegisteredHandle handle_{this, HandleKind::Vehicle};
+    LiveHandle handle_{this, kVehicleHandle};
     NewtonJoint* joint_ = nullptr;
     TqpBody* chassis_;
     std::vector<std::unique_ptr<TqpVehicleTyre>> tyres_;

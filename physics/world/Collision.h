@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/QuarnMath.h"
-#include "physics/handles/HandleRegistry.h"
+#include "physics/handles/PhysicsHandles.h"
 #include "physics/newton/Newton.h"
 #include "quarn/QuarnPhysics.h"
 
@@ -12,7 +12,7 @@
 
 namespace quarn {
 
-class TqpCollision : public HeldAfterFreeAs<HandleKind::Collision> {
+class TqpCollision : public HeldAfterFreeAs<kCollisionHandle> {
   public:
     enum Kind : int { kNone = 0, kBox = 1, kConvexHull = 2, kTree = 3, kSphere = 4 };
 
@@ -41,7 +41,7 @@ class TqpCollision : public HeldAfterFreeAs<HandleKind::Collision> {
     }
 
   private:
-    RegisteredHandle handle_{this, HandleKind::Collision};
+    LiveHandle handle_{this, kCollisionHandle};
     NewtonWorld* world_;
     NewtonCollision* shape_;
     int kind_;

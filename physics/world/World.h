@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/QuarnMath.h"
-#include "physics/handles/HandleRegistry.h"
+#include "physics/handles/PhysicsHandles.h"
 #include "physics/newton/Newton.h"
 #include "physics/world/Statistics.h"
 #include "quarn/QuarnPhysics.h"
@@ -26,7 +26,7 @@ constexpr int kMaxUpdatesPerStep = 60;
 constexpr float kMaxUpdateSeconds = 1.0f;
 constexpr float kMinUpdateSeconds = 1e-5f;
 
-class TqpWorld : public HeldAfterFreeAs<HandleKind::World> {
+class TqpWorld : public HeldAfterFreeAs<kWorldHandle> {
   public:
     TqpWorld();
     ~TqpWorld();
@@ -62,7 +62,7 @@ class TqpWorld : public HeldAfterFreeAs<HandleKind::World> {
     void LeaveBusy() { --busy_; }
     void RequestDestroy() {
         destroyRequested_ = true;
-        handle_.Withdraw();
+        handle_.Retire();
     }
     bool DestroyRequested() const { return destroyRequested_; }
 
@@ -106,7 +106,7 @@ class TqpWorld : public HeldAfterFreeAs<HandleKind::World> {
     void RunUpdate(float timestep);
     void DestroyReleasedBodies();
 
-    RegisteredHandle handle_{this, HandleKind::World};
+    LiveHandle handle_{this, kWorldHandle};
     NewtonWorld* newton_ = nullptr;
     Vec3 size_;
     std::vector<TqpBody*> bodies_;

@@ -19,6 +19,14 @@ namespace quarn {
 
 namespace {
 
+// Wayland lets no client move the pointer; QUARN_RELATIVE_MOUSE=1 asks for the same handling
+// elsewhere (remote desktops whose warps arrive late or never).
+bool CursorWarpUnavailable(const char* driver) {
+    const char* forced = std::getenv("QUARN_RELATIVE_MOUSE");
+    if (forced && *forced) return std::string(forced) != "0";
+    return driver && std::string(driver) == "wayland";
+}
+
 bool DisplayAvailable() {
     // A host that asked SDL for its offscreen driver gets the offscreen behaviour too.
     const char* driver = SDL_GetHint(SDL_HINT_VIDEODRIVER);
@@ -53,6 +61,7 @@ class SdlWindowBackend final : public WindowBackend {
         const char* chosen = SDL_GetCurrentVideoDriver();
         if (chosen && (std::string(chosen) == "offscreen" || std::string(chosen) == "dummy"))
             offscreen_ = true;
+        noCursorWarp_ = !offscreen_ && CursorWarpUnavailable(chosen);
         return true;
     }
 
@@ -139,6 +148,8 @@ class SdlWindowBackend final : public WindowBackend {
     bool DestroyWindow() override {
         timerRunning_ = false;
         if (!window_) return false;
+        if (relativeCursor_) SDL_SetRelativeMouseMode(SDL_FALSE);
+        relativeCursor_ = false;
         SDL_DestroyWindow(window_);
         window_ = nullptr;
         return true;
@@ -198,7 +209,13 @@ class SdlWindowBackend final : public WindowBackend {
     void SetCursorPos(int x, int y) override {
         cursorX_ = x;
         cursorY_ = y;
-        if (!offscreen_) {
+        if (noCursorWarp_ && window_) {
+            // The pointer stays where it is: SDL's relative mode hides and holds it, and from
+            // now on the cursor is the set position moved by each motion's relative amount.
+            if (!relativeCursor_) SDL_SetRelativeMouseMode(SDL_TRUE);
+            relativeCursor_ = true;
+        }
+        if (!offscreen_ && !relativeCursor_) {
             // Relative to the window: works where the window manager placed it, and where no
             // global warp exists. SDL reports the move as a motion event.
             int wx = 0, wy = 0;
@@ -206,7 +223,7 @@ class SdlWindowBackend final : public WindowBackend {
             if (window_) SDL_WarpMouseInWindow(window_, x - wx, y - wy);
             return;
         }
-        // No pointer device offscreen: the move message the jump causes is posted here.
+        // No pointer device to move: the move message the jump causes is posted here.
         int cx = x, cy = y, ox = 0, oy = 0;
         ClientToScreen(ox, oy);
         cx -= ox;
@@ -215,7 +232,7 @@ class SdlWindowBackend final : public WindowBackend {
     }
 
     void GetCursorPos(int& x, int& y) const override {
-        if (!offscreen_ && initialised_) {
+        if (!offscreen_ && initialised_ && !relativeCursor_) {
             SDL_GetGlobalMouseState(&x, &y);
             return;
         }
@@ -225,6 +242,11 @@ class SdlWindowBackend final : public WindowBackend {
 
     int ShowCursor(bool show) override {
         cursorCount_ += show ? 1 : -1;
+        if (relativeCursor_ && cursorCount_ >= 0) {
+            // A host that shows the cursor again has left mouse look: give the pointer back.
+            SDL_SetRelativeMouseMode(SDL_FALSE);
+            relativeCursor_ = false;
+        }
         if (initialised_) SDL_ShowCursor(cursorCount_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
         return cursorCount_;
     }
@@ -283,12 +305,24 @@ class SdlWindowBackend final : public WindowBackend {
             out = WindowMessage{e.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, vk, 0};
             return true;
         }
-        case SDL_MOUSEMOTION:
-            cursorX_ = e.motion.x;
-            cursorY_ = e.motion.y;
-            ClientToScreen(cursorX_, cursorY_);
-            out = WindowMessage{WM_MOUSEMOVE, ButtonFlags(), MakeLParam(e.motion.x, e.motion.y)};
+        case SDL_MOUSEMOTION: {
+            int cx = e.motion.x, cy = e.motion.y;
+            if (relativeCursor_) {
+                // Where the pointer cannot be moved back, its absolute position is stale.
+                cursorX_ += e.motion.xrel;
+                cursorY_ += e.motion.yrel;
+                int ox = 0, oy = 0;
+                ClientToScreen(ox, oy);
+                cx = cursorX_ - ox;
+                cy = cursorY_ - oy;
+            } else {
+                cursorX_ = cx;
+                cursorY_ = cy;
+                ClientToScreen(cursorX_, cursorY_);
+            }
+            out = WindowMessage{WM_MOUSEMOVE, ButtonFlags(), MakeLParam(cx, cy)};
             return true;
+        }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
             const bool down = e.type == SDL_MOUSEBUTTONDOWN;
@@ -340,6 +374,8 @@ class SdlWindowBackend final : public WindowBackend {
     }
 
     bool offscreen_;
+    bool noCursorWarp_ = false;   // the display refuses pointer warps
+    bool relativeCursor_ = false; // the cursor is tracked from relative motion
     bool initialised_ = false;
     bool fullScreen_ = false;
     SDL_DisplayMode fullScreenMode_{};

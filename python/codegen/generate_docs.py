@@ -1,6 +1,7 @@
 """Writes one Markdown page per export family from the public headers' contract comments.
 
 usage: generate_docs.py HEADER_DIR OUTPUT_DIR
+       generate_docs.py --check HEADER_DIR OUTPUT_DIR   (exit 1 when a page differs)
 
 The header stays the one place where an export's contract is written; the pages in docs/api
 are derived from it (scripts/generate-api-docs.sh regenerates them after a header changes)."""
@@ -64,15 +65,14 @@ def family_page(library, header_name, error_export, family, notes, exports):
     return "\n".join(lines)
 
 
-def main():
-    header_dir, output = sys.argv[1], sys.argv[2]
-    os.makedirs(output, exist_ok=True)
+def pages(header_dir):
+    """Every page of docs/api by file name, the index included."""
     index = ["# API reference", "",
              "One page per export family, generated from the contract comments of the public "
              "headers (`scripts/generate-api-docs.sh`). The link header "
              "`include/quarn/QuarnLink.h` (host-side helpers joining the two libraries) is "
              "documented in its own comments.", ""]
-    written = set()
+    out = {}
     for header_name, library, error_export in LIBRARIES:
         header = quarn_headers.parse(os.path.join(header_dir, header_name))
         index += [f"## {library}", "", paragraph(header.title), ""]
@@ -81,16 +81,38 @@ def main():
             if not exports:
                 continue
             name = f"{slug(library.split('.')[0][3:])}-{slug(family.split(':')[0].split('(')[0])}.md"
-            page = family_page(library, header_name, error_export, family,
-                               header.family_notes.get(family, []), exports)
-            with open(os.path.join(output, name), "w") as f:
-                f.write(page)
-            written.add(name)
+            out[name] = family_page(library, header_name, error_export, family,
+                                    header.family_notes.get(family, []), exports)
             index.append(f"- [{family}]({name}) — {len(exports)} exports")
         index.append("")
-    with open(os.path.join(output, "README.md"), "w") as f:
-        f.write("\n".join(index))
-    for stale in set(os.listdir(output)) - written - {"README.md"}:
+    out["README.md"] = "\n".join(index)
+    return out
+
+
+def check(header_dir, output):
+    """Exit status 1 and the names of the pages that differ from what the headers make."""
+    wanted = pages(header_dir)
+    present = {n for n in os.listdir(output) if n.endswith(".md")}
+    stale = sorted(n for n, text in wanted.items()
+                   if n not in present or open(os.path.join(output, n)).read() != text)
+    stale += sorted(present - set(wanted))
+    for name in stale:
+        print(f"{output}/{name} differs from the headers")
+    if stale:
+        print("run scripts/generate-api-docs.sh and commit the pages")
+    return 1 if stale else 0
+
+
+def main():
+    if sys.argv[1] == "--check":
+        sys.exit(check(sys.argv[2], sys.argv[3]))
+    header_dir, output = sys.argv[1], sys.argv[2]
+    os.makedirs(output, exist_ok=True)
+    wanted = pages(header_dir)
+    for name, text in wanted.items():
+        with open(os.path.join(output, name), "w") as f:
+            f.write(text)
+    for stale in set(os.listdir(output)) - set(wanted):
         if stale.endswith(".md"):
             os.remove(os.path.join(output, stale))
 

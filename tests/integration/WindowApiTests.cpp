@@ -300,6 +300,64 @@ TEST_F(WindowApi, MouseLookRecentresTheCursorInAWindowAwayFromTheOrigin) {
     EXPECT_NEAR(std::fabs(dir[2]), std::sin(2.0 * 3.14159265 / 180.0), 1e-3);
 }
 
+// Where the display refuses pointer warps (Wayland; forced here on X), mouse look holds the
+// pointer in SDL's relative mode and follows each motion's relative amount: a motion whose
+// absolute position is stale still turns the camera by what the mouse moved.
+TEST_F(WindowApi, MouseLookWithoutPointerWarpsFollowsRelativeMotion) {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) GTEST_SKIP() << "needs a display";
+    setenv("QUARN_RELATIVE_MOUSE", "1", 1);
+    static std::vector<std::pair<float, float>> moves;
+    static int wx = 0, wy = 0;
+    static int32_t cursor[2] = {};
+    static float dir[3] = {};
+    static bool relative = false;
+    moves.clear();
+    g_stopAfter = 10;
+    static const auto init = [] {
+        SDL_Window* window = static_cast<SDL_Window*>(qglGetSceneWindowHandle());
+        SDL_SetWindowPosition(window, 200, 150);
+        qglSetSceneMouseCallbacks(
+            [](float x, float y, float, float) {
+                moves.emplace_back(x, y);
+                qglMouseLookCamera(int32_t(x), int32_t(y));
+            },
+            nullptr, nullptr);
+    };
+    g_perFrame = [](int frame) {
+        SDL_Window* window = static_cast<SDL_Window*>(qglGetSceneWindowHandle());
+        if (frame == 3) {
+            SDL_GetWindowPosition(window, &wx, &wy);
+            moves.clear();
+            PushMotion(40, 32); // absolute: 8 pixels right of the centre
+        }
+        if (frame == 5) {
+            relative = SDL_GetRelativeMouseMode() == SDL_TRUE;
+            SDL_Event e{};
+            e.type = SDL_MOUSEMOTION;
+            e.motion.x = e.motion.y = 0; // what a held pointer may report
+            e.motion.xrel = -20;
+            e.motion.yrel = 0;
+            SDL_PushEvent(&e);
+        }
+        if (frame == 8) {
+            qglGetSceneMousePosition(&cursor[0], &cursor[1]);
+            qglGetCameraDirection(dir);
+        }
+    };
+    qglCreateSceneWindow(
+        64, 64, 32, 0, [] { init(); }, OnBefore, OnAfter);
+    unsetenv("QUARN_RELATIVE_MOUSE");
+    EXPECT_TRUE(relative);
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves[0], std::make_pair(float(wx + 40), float(wy + 32)));
+    EXPECT_EQ(moves[1], std::make_pair(float(wx + 12), float(wy + 32)));
+    EXPECT_EQ(cursor[0], wx + 32);
+    EXPECT_EQ(cursor[1], wy + 32);
+    // Turned by 8 - 20 = -12 pixels at 0.25 degrees each.
+    EXPECT_NEAR(std::fabs(dir[2]), std::sin(3.0 * 3.14159265 / 180.0), 1e-3);
+}
+
 TEST_F(WindowApi, TheCaptionShowsTheFrameRateAfterATimerTick) {
     g_stopAfter = 1000000;
     static std::string caption;
