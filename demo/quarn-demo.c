@@ -3,7 +3,8 @@
  *   quarn-demo                       opens a window; W/A/S/D move, the mouse looks around,
  *                                    the arrows drive the car, Escape ends
  *   quarn-demo --headless --frames N renders N frames offscreen, saves the last one as
- *                                    quarn-demo.bmp (or --output FILE) and exits 0 */
+ *                                    quarn-demo.bmp (or --output FILE) and exits 0
+ *   quarn-demo --frames N            the same in a window (the only way on Windows) */
 #include "quarn/QuarnGL.h"
 
 #include "DemoShowcase.h"
@@ -293,7 +294,14 @@ int main(int argc, char** argv) {
         }
     }
     if (headless && g_framesLeft < 0) g_framesLeft = 120;
+#ifdef _WIN32
+    if (headless) { /* Windows' GL has no offscreen context: run in a window with --frames */
+        fprintf(stderr, "quarn-demo: --headless is not available on Windows; use --frames N\n");
+        return 2;
+    }
+#else
     if (headless) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+#endif
     if (!MakeAssetFolder()) {
         fprintf(stderr, "quarn-demo: cannot create a temporary folder (%s)\n", g_assetFolder);
         return 1;

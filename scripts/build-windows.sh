@@ -119,6 +119,14 @@ if [ "$run_tests" = 1 ] && [ ! -f "$QUARN_WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1
 fi
 
+# ---- quarn-ksf for this machine: it writes the demo's level and crate at build time ---------
+host="$out/host"
+say "quarn-ksf for this machine (the demo's data)"
+cmake -S "$root" -B "$host" -DCMAKE_BUILD_TYPE=Release -DQUARN_BUILD_TESTS=OFF \
+  -DQUARN_BUILD_BENCH=OFF -DQUARN_BUILD_PHYSICS=OFF -DCMAKE_C_COMPILER_LAUNCHER="$launcher" \
+  -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" >/dev/null
+cmake --build "$host" -j"$jobs" --target quarn-ksf >/dev/null
+
 # ---- Per architecture: dependencies, the project, its tests ----------------------------------
 for arch in "${arches[@]}"; do
   tc="$root/cmake/toolchains/mingw-$arch.cmake"
@@ -164,7 +172,8 @@ for arch in "${arches[@]}"; do
   build="$out/$arch"
   say "$arch: the DLLs and their tests"
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$tc" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQUARN_WINDOWS_DEPS="$deps" -DQUARN_BUILD_TESTS=ON -DQUARN_BUILD_BENCH=OFF \
+    -DQUARN_WINDOWS_DEPS="$deps" -DQUARN_HOST_KSF="$host/tools/quarn-ksf" \
+    -DQUARN_BUILD_TESTS=ON -DQUARN_BUILD_BENCH=OFF \
     -DCMAKE_C_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" >/dev/null
   cmake --build "$build" -j"$jobs"
   if [ "$run_tests" = 1 ]; then

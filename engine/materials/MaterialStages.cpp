@@ -5,6 +5,7 @@
 #include "engine/materials/GLSLShader.h"
 #include "engine/materials/TextureLoader.h"
 
+#include <cctype>
 #include <unistd.h>
 #include <vector>
 
@@ -12,8 +13,19 @@ namespace quarn {
 
 namespace {
 
+bool IsAbsolutePath(const std::string& fileName) {
+    if (!fileName.empty() && fileName[0] == '/') return true;
+#ifdef _WIN32 // a leading backslash or a drive letter ("C:...") names its own place there
+    if (!fileName.empty() && fileName[0] == '\\') return true;
+    if (fileName.size() >= 2 && fileName[1] == ':' &&
+        std::isalpha(static_cast<unsigned char>(fileName[0])))
+        return true;
+#endif
+    return false;
+}
+
 std::string FromCurrentDirectory(const std::string& fileName) {
-    if (!fileName.empty() && fileName[0] == '/') return fileName;
+    if (IsAbsolutePath(fileName)) return fileName;
     std::vector<char> buffer(4096);
     if (!getcwd(buffer.data(), buffer.size())) return fileName;
     return std::string(buffer.data()) + "/" + fileName;

@@ -14,6 +14,10 @@ include(GNUInstallDirs)
 foreach(program VertexShader.cg FragmentShader.cg)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/shaders/${program} ${CMAKE_CURRENT_BINARY_DIR}/${program}
     COPYONLY)
+  if(WIN32) # where QuarnGL.dll is built, beside the programs
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/shaders/${program}
+      ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${program} COPYONLY)
+  endif()
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/shaders/${program}
     DESTINATION ${CMAKE_INSTALL_DATADIR}/quarn)
 endforeach()

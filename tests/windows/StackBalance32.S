@@ -2,7 +2,12 @@
  * Pushes count 32-bit words (words[0] nearest the return address, as a C caller lays out its
  * arguments), clears EAX, EDX and ECX, calls fn and returns the bytes fn left on the stack:
  * 0 for a callee that removes its arguments (stdcall), 4 * count for one that does not. The
- * x87 stack is reset after the call, as a float result would otherwise stay on it. */
+ * x87 stack is reset after the call, as a float result would otherwise stay on it. The
+ * callee's EAX is kept in CallMeasuredResult. */
+    .data
+    .globl _CallMeasuredResult
+_CallMeasuredResult:
+    .long 0
     .text
     .globl _CallMeasured
 _CallMeasured:
@@ -24,6 +29,7 @@ _CallMeasured:
     xorl %edx, %edx
     xorl %ecx, %ecx
     call *%edi
+    movl %eax, _CallMeasuredResult
     fninit
     movl %ebx, %eax
     subl %esp, %eax

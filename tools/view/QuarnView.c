@@ -21,7 +21,12 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
 #include <unistd.h>
+#endif
 
 #define VIEW_WIDTH 1024
 #define VIEW_HEIGHT 768
@@ -81,7 +86,12 @@ static int HasExtension(const char* name, const char* extension) {
 /* A file of this run in the temporary folder: NAME-PID.EXTENSION. */
 static void TemporaryFile(char* path, size_t size, const char* name, const char* extension) {
     const char* tmp = getenv("TMPDIR");
+#ifdef _WIN32
+    if (!tmp || !*tmp) tmp = getenv("TEMP");
+    if (!tmp || !*tmp) tmp = ".";
+#else
     if (!tmp || !*tmp) tmp = "/tmp";
+#endif
     snprintf(path, size, "%s/quarn-view-%s-%ld%s", tmp, name, (long)getpid(), extension);
 }
 
@@ -591,9 +601,14 @@ int main(int argc, char** argv) {
             g_output = argv[++i];
         else if (strcmp(argv[i], "--archive") == 0 && hasValue)
             g_archive = argv[++i];
-        else if (strcmp(argv[i], "--headless") == 0)
+        else if (strcmp(argv[i], "--headless") == 0) {
+#ifdef _WIN32 /* Windows' GL has no offscreen context */
+            fprintf(stderr, "quarn-view: --headless is not available on Windows; use --frames N\n");
+            return 2;
+#else
             setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        else if (argv[i][0] != '-' && !g_file)
+#endif
+        } else if (argv[i][0] != '-' && !g_file)
             g_file = argv[i];
         else {
             if (argv[i][0] == '-')
