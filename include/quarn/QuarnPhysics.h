@@ -26,8 +26,10 @@
  *   its own callbacks is freed when that call (qpWorldStep, qpWorldDebug, qpWorldExplode)
  *   returns; qpWorldStep from inside them fails.
  * - A body whose state stops being finite in an update (a huge force, velocity or omega) is put
- *   back at rest at its last finite pose and the step reports it as the last error; a force or
- *   torque sum that overflows is dropped and reported the same way.
+ *   back at rest at its last finite pose and the step reports it as the last error. A force or
+ *   torque whose sum (or lever-arm torque) would leave the float range is refused by the call
+ *   that adds it ("qpBodyAddForce: the force would make the body's force sum overflow"),
+ *   changing nothing.
  * - Single-threaded: every call and every callback runs on the thread that calls the library.
  */
 #ifndef QUARN_PHYSICS_H

@@ -93,7 +93,9 @@ TEST(BodyRepair, HugeFiniteInputsNeverReachTheHostAsNaN) {
     int reports = 0;
     for (int i = 0; i < 30; ++i) {
         qpBodyAddForce(pushed, &huge);
-        qpBodyAddForce(pushed, &huge); // the sum overflows to infinity
+        qpClearLastError();
+        qpBodyAddForce(pushed, &huge); // the sum would overflow: refused
+        ASSERT_NE(qpGetLastError(), nullptr) << "step " << i;
         qpBodyAddForce(thrown, &huge); // the velocity overflows inside the solver
         qpClearLastError();
         qpWorldStep(world, 1.0f / 60.0f, 1, 60);
@@ -109,8 +111,8 @@ TEST(BodyRepair, HugeFiniteInputsNeverReachTheHostAsNaN) {
             ASSERT_TRUE(std::isfinite(w.x) && std::isfinite(w.y) && std::isfinite(w.z));
         }
     }
-    EXPECT_EQ(reports, 30); // the pushed body's infinite force, every step
-    // The pushed body's report hid the thrown one's above: now the thrown one alone.
+    EXPECT_GE(reports, 1); // the thrown body's velocity, repaired by the step
+    // Now the thrown one alone.
     std::string repaired;
     const TQUARNVector fast{3e38f, 0, 0};
     qpBodySetVelocity(thrown, &fast);
