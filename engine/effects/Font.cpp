@@ -2,6 +2,9 @@
 
 #include "platform/window/MessageChannel.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace quarn {
 
 namespace {
@@ -80,6 +83,15 @@ void TQGLFont::AddText(const char* text, int32_t x, int32_t y) {
     line.y = y;
 }
 
+namespace {
+
+// Raster positions far off the window, without overflowing on the way there.
+int32_t ClampedToInt(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+} // namespace
+
 void TQGLFont::DrawText(const char* text, int32_t x, int32_t y) {
     if (!text || glyphBase == 0) return;
     const int h = TextHeight(text);
@@ -88,7 +100,7 @@ void TQGLFont::DrawText(const char* text, int32_t x, int32_t y) {
     glDisable(GL_LIGHTING);
     glDisable(GL_LIGHT0);
     glColor3f(1, 1, 1);
-    glRasterPos2i(x, height - (y + h));
+    glRasterPos2i(x, ClampedToInt(int64_t(height) - (int64_t(y) + h)));
     glPushAttrib(GL_LIST_BIT);
     glListBase(glyphBase - GlyphRasterizer::kFirstCode);
     // Codes outside the glyph range would call lists that are not glyphs: draw '?' instead.
@@ -128,7 +140,7 @@ void TQGLFont::RenderTexts() {
     glPushAttrib(kTextureAttributes);
     glDisable(GL_TEXTURE_2D);
     for (size_t i = 0; i < lineCount_; ++i)
-        DrawText(lines_[i].text.c_str(), lines_[i].x, lines_[i].y - height);
+        DrawText(lines_[i].text.c_str(), lines_[i].x, ClampedToInt(int64_t(lines_[i].y) - height));
     glPopAttrib();
     lineCount_ = 0;
 }

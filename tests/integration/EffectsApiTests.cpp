@@ -259,6 +259,10 @@ TEST_F(EffectsApi, TextShowsInTheFrameItWasAddedOnlyAndOddBytesDrawAsQuestionMar
     g_before = [](int frame) {
         if (frame == 1) qglAddSceneText("\x01\xfe", 4, 64 + 4);
         if (frame == 3) qglAddSceneText("??", 4, 64 + 4);
+        if (frame == 2) { // far off the window at either end of the range: drawn nowhere
+            qglAddSceneText("far", INT32_MIN, INT32_MIN);
+            qglAddSceneText("far", INT32_MAX, INT32_MAX);
+        }
         qglAddSceneText(nullptr, 0, 0); // adds nothing
     };
     ASSERT_EQ(Run(), 0);
