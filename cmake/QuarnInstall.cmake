@@ -23,12 +23,9 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/quarn DESTINATION ${CMAKE_INSTAL
         FILES_MATCHING PATTERN "*.h")
 
 # The bump-map stage's two program files, looked up beside the library's data folder.
-foreach(shader VertexShader.cg FragmentShader.cg)
-  if(EXISTS ${PROJECT_SOURCE_DIR}/engine/materials/shaders/${shader})
-    install(FILES ${PROJECT_SOURCE_DIR}/engine/materials/shaders/${shader}
-            DESTINATION ${QUARN_INSTALL_DATADIR})
-  endif()
-endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/engine/materials/shaders/VertexShader.cg
+              ${PROJECT_SOURCE_DIR}/engine/materials/shaders/FragmentShader.cg
+        DESTINATION ${QUARN_INSTALL_DATADIR})
 
 # CMake package.
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/install/QuarnConfig.cmake.in

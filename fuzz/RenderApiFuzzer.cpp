@@ -7,7 +7,7 @@
 // or bad handle or a non-finite number must fail with a last error, as must a creation that
 // returns NULL. After the program one more frame must draw a fresh box in view, then the scene
 // is freed so the next program starts clean.
-#include "engine/frame/EngineState.h"
+#include "engine/core/EngineState.h"
 #include "engine/frame/RenderScreen.h"
 #include "fuzz/ApiProgram.h"
 #include "platform/gl/GLRecorder.h"

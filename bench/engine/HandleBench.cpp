@@ -1,9 +1,9 @@
 // What the handle check costs an export: the same export-shaped body through the library's
 // guard, once reaching the object by a plain cast and once through the live-handle registry,
 // with few and with many live objects. Also counts allocations on the checked path (none).
-#include "engine/frame/EngineState.h"
+#include "engine/core/EngineState.h"
 #include "engine/scene/DynamicMeshObject.h"
-#include "platform/window/MessageChannel.h"
+#include "platform/MessageChannel.h"
 
 #include "AllocationCounter.h"
 

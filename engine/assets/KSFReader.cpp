@@ -3,7 +3,7 @@
 #include "engine/materials/BmpReader.h"
 #include "engine/materials/JpegReader.h"
 #include "engine/materials/TGAImage.h"
-#include "platform/window/MessageChannel.h"
+#include "platform/MessageChannel.h"
 
 namespace quarn {
 

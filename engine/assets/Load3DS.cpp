@@ -3,7 +3,7 @@
 #include "engine/assets/Convert3DS.h"
 #include "engine/assets/ModelPath.h"
 #include "engine/scene/MeshTransforms.h"
-#include "platform/window/MessageChannel.h"
+#include "platform/MessageChannel.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "engine/effects/Environment.h"
 
-#include "engine/frame/Camera.h"
+#include "engine/core/Camera.h"
 #include "engine/materials/FogSwitch.h"
 #include "engine/materials/MaterialList.h"
 

@@ -2,7 +2,7 @@
 // a fixed offset from the viewer, and an empty clouds slot. Everything starts hidden.
 #pragma once
 
-#include "engine/scene/MeshObject.h"
+#include "engine/core/BaseObject.h"
 #include "platform/gl/GL.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "engine/effects/Font.h"
 
-#include "platform/window/MessageChannel.h"
+#include "platform/MessageChannel.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "common/ObjectList.h"
-#include "engine/frame/GLHandles.h"
-#include "engine/scene/MeshObject.h"
+#include "engine/core/GLHandles.h"
+#include "engine/core/BaseObject.h"
 
 #include <cstdint>
 

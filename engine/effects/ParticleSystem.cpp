@@ -1,7 +1,7 @@
 #include "engine/effects/ParticleSystem.h"
 
 #include "engine/materials/MaterialList.h"
-#include "engine/scene/MeshObject.h"
+#include "engine/core/BoundingBox.h"
 
 #include <cmath>
 

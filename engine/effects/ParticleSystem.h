@@ -4,7 +4,7 @@
 
 #include "common/ObjectList.h"
 #include "common/QuarnMath.h"
-#include "engine/frame/GLHandles.h"
+#include "engine/core/GLHandles.h"
 #include "platform/gl/GL.h"
 
 #include <cstdint>

@@ -1,8 +1,9 @@
 #include "engine/frame/RenderScreen.h"
 
-#include "engine/frame/EngineState.h"
+#include "common/EngineError.h"
+#include "engine/core/EngineState.h"
 #include "platform/gl/GL.h"
-#include "platform/window/MessageChannel.h"
+#include "platform/MessageChannel.h"
 
 #include <cmath>
 
@@ -70,7 +71,6 @@ void TQGLWinDLLScreen::ResizeRenderWindow(int w, int h) {
 
 void TQGLWinDLLScreen::CreateScene() {
     scene = std::make_unique<TQGLScene>(width, height);
-    scene->deviceContext = backend_ ? backend_->DeviceContextHandle() : nullptr;
     scene->InitGL();
 }
 
@@ -155,6 +155,22 @@ void TQGLWinDLLScreen::InitRenderState() {
     glDepthFunc(GL_LESS);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glEnable(GL_TEXTURE_2D);
+}
+
+void ScreenDeleter::operator()(TQGLWinDLLScreen* screen) const noexcept {
+    delete screen;
+}
+
+TQGLWinDLLScreen& RequireScreen() {
+    TQGLWinDLLScreen* s = Engine().renderScreen.get();
+    if (!s) throw EngineError("No scene window: call qglCreateSceneWindow first");
+    return *s;
+}
+
+TQGLScene& RequireScene() {
+    TQGLWinDLLScreen& s = RequireScreen();
+    if (!s.scene) throw EngineError("No scene: the scene window has not been created");
+    return *s.scene;
 }
 
 } // namespace quarn

@@ -74,4 +74,8 @@ class TQGLWinDLLScreen : public TQGLBaseScreen {
     bool classRegistered_ = false;
 };
 
+// The engine's screen and its scene, for the exports: raise when no window was created yet.
+TQGLWinDLLScreen& RequireScreen();
+TQGLScene& RequireScene();
+
 } // namespace quarn

@@ -1,8 +1,8 @@
 #include "engine/frame/SceneLoop.h"
 
-#include "engine/frame/EngineState.h"
+#include "engine/core/EngineState.h"
 #include "engine/frame/RenderScreen.h"
-#include "platform/window/MessageChannel.h"
+#include "platform/MessageChannel.h"
 
 #include <cmath>
 #include <exception>

@@ -2,7 +2,7 @@
 // own uses the scene's light (the most recently created one, while it exists).
 #pragma once
 
-#include "engine/scene/MeshObject.h"
+#include "engine/core/BaseObject.h"
 
 namespace quarn {
 

@@ -2,7 +2,7 @@
 
 #include "engine/materials/BumpLight.h"
 #include "platform/ModuleFolder.h"
-#include "platform/window/MessageChannel.h"
+#include "platform/MessageChannel.h"
 
 #include <fstream>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/QuarnMath.h"
-#include "engine/frame/GLHandles.h"
+#include "engine/core/GLHandles.h"
 #include "engine/materials/Shader.h"
 
 #include <cstdint>

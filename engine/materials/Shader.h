@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/ObjectList.h"
-#include "engine/frame/GLHandles.h"
+#include "engine/core/GLHandles.h"
 #include "engine/materials/Texture.h"
 
 #include <cstdint>

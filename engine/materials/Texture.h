@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/ObjectList.h"
-#include "engine/frame/GLHandles.h"
+#include "engine/core/GLHandles.h"
 #include "engine/materials/Bitmap.h"
 #include "platform/gl/GL.h"
 

@@ -2,7 +2,7 @@
 
 #include "engine/materials/ImageSource.h"
 #include "engine/materials/PixelBuffer.h"
-#include "platform/window/MessageChannel.h"
+#include "platform/MessageChannel.h"
 
 namespace quarn {
 namespace {

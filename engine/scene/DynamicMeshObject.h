@@ -3,7 +3,7 @@
 // run of faces with the same material, drawn by switching material and calling the lists.
 #pragma once
 
-#include "engine/frame/GLHandles.h"
+#include "engine/core/GLHandles.h"
 #include "engine/scene/MeshObject.h"
 
 #include <memory>

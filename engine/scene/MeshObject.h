@@ -3,6 +3,8 @@
 #pragma once
 
 #include "common/ObjectList.h"
+#include "engine/core/BaseObject.h"
+#include "engine/core/BoundingBox.h"
 #include "common/QuarnMath.h"
 
 #include <algorithm>
@@ -17,17 +19,6 @@ namespace quarn {
 
 class TQGLMaterialList;
 class TQGLFrustrum;
-
-// Root of everything the scene renders.
-class TQGLBaseObject {
-  public:
-    virtual ~TQGLBaseObject() = default;
-    virtual void Render(uint32_t ticks) = 0;
-
-    bool Visible = false;
-    Vec3 Position;
-    float Yaw = 0, Pitch = 0, Roll = 0; // degrees, about Y, X and Z
-};
 
 // Corner indices of one face. Faces are triangles, so up to three entries live inside the array
 // itself (16 bytes in all) and only longer lists reach the heap: a large mesh costs one small
@@ -267,11 +258,5 @@ class TQGLBaseMeshObject : public TQGLBaseObject {
   private:
     UniqueVectorIndex vertexIndex_, normalIndex_, texCoordIndex_;
 };
-
-// Corner order of bounding boxes: 0 (min,min,max) 1 (max,min,max) 2 (max,max,max)
-// 3 (min,max,max) 4 (min,min,min) 5 (min,max,min) 6 (max,max,min) 7 (max,min,min).
-void BoxCorners(const Vec3& lo, const Vec3& hi, Vec3 corners[8]);
-// The twelve edges as GL_LINES in the fixed edge order.
-void DrawBoxEdges(const Vec3 corners[8]);
 
 } // namespace quarn

@@ -95,16 +95,16 @@ void TQGLOctree::CreateNode(float width, const Vec3& center,
         for (int32_t f : list)
             Mesh->Faces.Get(f); // a face outside the list raises the list error, as drawing would
     }
-    Partition(width, center, std::move(list), input);
+    Partition(width, center, std::move(list), input, 0);
 }
 
 void TQGLOctree::Partition(float width, const Vec3& center, std::vector<int32_t>&& list,
-                           const OctreeBuildInput& input) {
+                           const OctreeBuildInput& input, int32_t depth) {
     OctreeSettings& settings = OctreeBuildSettings();
     Center = center;
     Width = width;
     const int32_t n = int32_t(list.size());
-    if (n > settings.MaxFacesPerNode && settings.CurrentSubdivision < settings.MaxSubdivisions) {
+    if (n > settings.MaxFacesPerNode && depth < settings.MaxSubdivisions) {
         Subdivided = true;
         // The first octant any of the first three corners falls in; a face with no usable
         // corner goes to the first octant. Counted first so each octant list is sized once.
@@ -140,9 +140,7 @@ void TQGLOctree::Partition(float width, const Vec3& center, std::vector<int32_t>
             child->Mesh = Mesh;
             child->Parent = this;
             child->UseDisplayLists = true;
-            ++settings.CurrentSubdivision;
-            child->Partition(width / 2.0f, c, std::move(octants[k]), input);
-            --settings.CurrentSubdivision;
+            child->Partition(width / 2.0f, c, std::move(octants[k]), input, depth + 1);
             Children[size_t(k)] = std::move(child);
         }
         // The children partition the list, so their boxes together are the node's box (the

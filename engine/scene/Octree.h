@@ -18,7 +18,6 @@ class TQGLParticleSystem;
 struct OctreeSettings {
     int32_t MaxFacesPerNode = 500;
     int32_t MaxSubdivisions = 30;
-    int32_t CurrentSubdivision = 0;
 };
 OctreeSettings& OctreeBuildSettings();
 
@@ -76,8 +75,9 @@ class TQGLOctree {
     TQGLOctree* Parent = nullptr;
 
   private:
+    // depth: how many subdivisions lie above this node.
     void Partition(float width, const Vec3& center, std::vector<int32_t>&& faces,
-                   const OctreeBuildInput& input);
+                   const OctreeBuildInput& input, int32_t depth);
     void ComputeLeafBox(const std::vector<int32_t>& faces, const OctreeBuildInput& input);
     void UnionOfChildBoxes();
     bool boxEmpty_ = true; // no corner of any face of the node was usable

@@ -207,7 +207,6 @@ void TQGLBaseScene::Render() {
     frustum.ExtractPlanes();
     if (beforeRender) beforeRender();
     // 6. Per-frame counters and the material cache.
-    drawnFaces = 0;
     statistics = TQGLFrameStatistics{};
     materials.ResetMaterial();
     // 7. Environment: sky preparation and render.
@@ -227,7 +226,8 @@ void TQGLBaseScene::Render() {
     // 11. Dynamic objects, blended ones deferred.
     RenderDynamicObjects(ticks);
     // 12. Particle systems.
-    particleSystems.UpdateAll(furtherValues[3], furtherValues[0], billboardCamPos, billboardCamUp);
+    // No frame-rate figures reach the particles: they run on their defaults (30 frames, 1 tick).
+    particleSystems.UpdateAll(0, 0, billboardCamPos, billboardCamUp);
     particleSystems.RenderAll(ticks);
     // 13. Static objects flagged for deletion.
     deletedStatics_.clear();

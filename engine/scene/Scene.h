@@ -7,7 +7,7 @@
 #include "engine/effects/Font.h"
 #include "engine/effects/HudObject.h"
 #include "engine/effects/ParticleSystem.h"
-#include "engine/frame/Camera.h"
+#include "engine/core/Camera.h"
 #include "engine/materials/BumpLight.h"
 #include "engine/materials/MaterialList.h"
 #include "engine/materials/States.h"
@@ -74,16 +74,13 @@ class TQGLBaseScene {
     TQGLFrustrum frustum;
     TQGLCapabilities capabilities;
     int32_t height, width;
-    void* deviceContext = nullptr;
     std::string fpsText; // never assigned by the engine
     uint32_t frameTicks = 0;
-    int32_t furtherValues[4] = {0, 0, 0, 0};
     SceneEvent beforeRender = nullptr;
     SceneEvent afterRender = nullptr;
     ScreenResize screenResize = nullptr;
     bool showOcclusionNodes = false;
     bool drawNormals = false;
-    int32_t drawnFaces = 0;         // per-frame face counter
     TQGLFrameStatistics statistics; // of the last frame's main view (not the scene map)
     TQGLEnvironment environment;
     TQGLHudObjects hudObjects;
@@ -121,7 +118,6 @@ class TQGLBaseScene {
     Vec3 mapEyePosition{1.0f, 1000.0f, 1.0f};
     // Material whose first stage (a render-target stage) receives the map; none by default.
     TQGLMaterial* mapMaterial = nullptr;
-    int32_t followIndex = -1;
     std::vector<TQGLMapDynamicObject> mapTrackedObjects;
     void AddMapTrackedObject(TQGLBaseDynamicMeshObject* object, uint8_t colourFlag);
     // Removes the first marker of object; nothing when there is none.

@@ -1,6 +1,6 @@
 // The scene's selection operations and the six-view cube-map capture.
 #include "common/FiniteArguments.h"
-#include "engine/scene/BitmapFile.h"
+#include "engine/materials/BitmapFile.h"
 #include "engine/scene/MeshTransforms.h"
 #include "engine/scene/Scene.h"
 #include "platform/gl/GL.h"

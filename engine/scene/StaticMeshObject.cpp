@@ -54,9 +54,7 @@ void TQGLStaticMeshObject::BuildOctree() {
     const Vec3 center = Vertices.empty() ? Vec3{} : VectorScale(sum, 1.0f / float(Vertices.size()));
     OctreeSettings& settings = OctreeBuildSettings();
     if (AutoNodeSize) settings.MaxFacesPerNode = Faces.Count() / 8 - 1;
-    settings.CurrentSubdivision = 0;
     root.CreateNode(2.0f * largest, center, std::vector<int32_t>{-1});
-    settings.CurrentSubdivision = 0;
 }
 
 void TQGLStaticMeshObject::RebuildOctree() {

@@ -1,7 +1,7 @@
 // Static world meshes: partitioned once into an octree, culled per node, drawn per node.
 #pragma once
 
-#include "engine/frame/GLHandles.h"
+#include "engine/core/GLHandles.h"
 #include "engine/scene/Octree.h"
 
 #include <memory>

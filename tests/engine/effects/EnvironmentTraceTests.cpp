@@ -3,7 +3,7 @@
 // switch to 2D and back.
 #include "engine/effects/Environment.h"
 #include "engine/materials/FogSwitch.h"
-#include "engine/scene/BitmapFile.h"
+#include "engine/materials/BitmapFile.h"
 #include "engine/scene/Scene.h"
 #include "platform/gl/GLRecorder.h"
 

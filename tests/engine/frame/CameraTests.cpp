@@ -1,4 +1,4 @@
-#include "engine/frame/Camera.h"
+#include "engine/core/Camera.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // (removal moves later members of a probe run back; a mistake there loses or invents members).
 #include "common/FreedMemoryQuarantine.h"
 #include "common/HandleRegistry.h"
-#include "engine/frame/EngineState.h"
+#include "engine/core/EngineState.h"
 #include "engine/materials/GLSLShader.h"
 #include "engine/materials/Material.h"
 #include "engine/scene/DynamicMeshObject.h"

@@ -1,6 +1,6 @@
 // Input at the limits of its type: cursor positions near the int limits, NaN and huge camera
 // distances in the blended order.
-#include "engine/frame/Camera.h"
+#include "engine/core/Camera.h"
 #include "engine/scene/Scene.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The loop, the window procedure and window creation on the test backend: scripted messages,
 // a settable clock and the recording GL table.
-#include "engine/frame/EngineState.h"
+#include "engine/core/EngineState.h"
 #include "engine/frame/RenderScreen.h"
 #include "platform/gl/GLRecorder.h"
 #include "platform/window/TestWindowBackend.h"

@@ -2,7 +2,7 @@
 // in which order, and that failures reach the message channel without touching GL.
 #include "engine/materials/TextureLoader.h"
 #include "platform/gl/GLRecorder.h"
-#include "platform/window/MessageChannel.h"
+#include "platform/MessageChannel.h"
 
 #include <gtest/gtest.h>
 
