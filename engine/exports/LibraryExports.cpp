@@ -56,4 +56,8 @@ QUARN_API void QUARN_CALL qglClearLastError(void) {
     Engine().lastError.Clear();
 }
 
+QUARN_API int32_t QUARN_CALL qglGetVersion(void) {
+    return QUARN_VERSION_NUMBER;
+}
+
 } // extern "C"

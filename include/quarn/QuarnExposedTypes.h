@@ -5,6 +5,16 @@
 
 #include <stdint.h>
 
+/* The version of these headers. qglGetVersion and qpGetVersion return the version of the
+ * library that was loaded, as QUARN_VERSION_NUMBER: a host built against one version and run
+ * with another can tell. */
+#define QUARN_VERSION_MAJOR 0
+#define QUARN_VERSION_MINOR 1
+#define QUARN_VERSION_PATCH 0
+#define QUARN_VERSION_NUM(major, minor, patch) ((major) * 10000 + (minor) * 100 + (patch))
+#define QUARN_VERSION_NUMBER \
+    QUARN_VERSION_NUM(QUARN_VERSION_MAJOR, QUARN_VERSION_MINOR, QUARN_VERSION_PATCH)
+
 /* Calling convention of every export and host callback: stdcall on 32-bit Windows, the
  * platform's C convention elsewhere. */
 #if defined(_WIN32) && !defined(_WIN64)

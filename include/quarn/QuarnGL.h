@@ -149,6 +149,9 @@ QUARN_API void* QUARN_CALL qglGetOpenGLLibHandle(void);
 /* The message of the most recent failure, or NULL when none since qglClearLastError. */
 QUARN_API const char* QUARN_CALL qglGetLastError(void);
 QUARN_API void QUARN_CALL qglClearLastError(void);
+/* The loaded library's version as QUARN_VERSION_NUMBER makes it (major * 10000 + minor * 100 +
+ * patch); any time, no window needed. */
+QUARN_API int32_t QUARN_CALL qglGetVersion(void);
 
 /* ---- Window, input and timing ----------------------------------------------------------- */
 

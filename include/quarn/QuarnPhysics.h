@@ -92,6 +92,7 @@ typedef void(QUARN_CALL* TqpTransformCallback)(TqpBodyHandle body, const TqpMatr
 
 QUARN_API const char* QUARN_CALL qpGetLastError(void); /* message of the latest failed call, or NULL since qpClearLastError; valid until the next failure */
 QUARN_API void QUARN_CALL qpClearLastError(void); /* forgets the last error */
+QUARN_API int32_t QUARN_CALL qpGetVersion(void); /* the loaded library's version as QUARN_VERSION_NUMBER makes it (major * 10000 + minor * 100 + patch) */
 
 /* ---- World ------------------------------------------------------------------------------- */
 

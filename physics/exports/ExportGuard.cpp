@@ -49,4 +49,8 @@ QUARN_API const char* QUARN_CALL qpGetLastError(void) {
 QUARN_API void QUARN_CALL qpClearLastError(void) {
     quarn::PhysicsGuardVoid([] { quarn::PhysicsLastError().Clear(); });
 }
+
+QUARN_API int32_t QUARN_CALL qpGetVersion(void) {
+    return QUARN_VERSION_NUMBER;
+}
 }
