@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build, the demo and the tests need, when missing.
 set -euo pipefail
 packages=(
-  cmake g++ clang libclang-rt-14-dev pkg-config
+  cmake g++ clang clang-format libclang-rt-14-dev pkg-config
   libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libjpeg62-turbo-dev libfreetype-dev libfontconfig-dev fontconfig
   fonts-liberation fonts-dejavu-core

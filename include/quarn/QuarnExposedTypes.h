@@ -11,8 +11,8 @@
 #define QUARN_VERSION_MAJOR 0
 #define QUARN_VERSION_MINOR 1
 #define QUARN_VERSION_PATCH 0
-#define QUARN_VERSION_NUM(major, minor, patch) ((major) * 10000 + (minor) * 100 + (patch))
-#define QUARN_VERSION_NUMBER \
+#define QUARN_VERSION_NUM(major, minor, patch) ((major)*10000 + (minor)*100 + (patch))
+#define QUARN_VERSION_NUMBER                                                                       \
     QUARN_VERSION_NUM(QUARN_VERSION_MAJOR, QUARN_VERSION_MINOR, QUARN_VERSION_PATCH)
 
 /* Calling convention of every export and host callback: stdcall on 32-bit Windows, the
