@@ -24,6 +24,9 @@ void DemoEffectsFrame(void);      /* before each frame */
 void DemoEffectsKey(int32_t key); /* a registered key held down */
 
 /* Asset files: a KSF level and an imported 3DS model. */
+/* The folder of the level and crate: beside the program (argv[0]) when they are there, else
+ * where the build wrote them. Called once before the window opens. */
+void DemoAssetsFindData(const char* programPath);
 void DemoAssetsInit(void);       /* in the scene-init callback */
 void DemoAssetsFrame(void);      /* before each frame */
 void DemoAssetsKey(int32_t key); /* a registered key held down */

@@ -306,6 +306,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "quarn-demo: cannot create a temporary folder (%s)\n", g_assetFolder);
         return 1;
     }
+    DemoAssetsFindData(argv[0]);
     qglSetMessageCallBack(OnMessage);
     result = qglCreateSceneWindow(800, 600, 32, 0, OnSceneInit, OnBeforeRender, OnAfterRender);
     RemoveAssetFolder();
