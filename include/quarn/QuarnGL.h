@@ -1,26 +1,26 @@
 /* QuarnGL.h - the rendering engine's exports. Valid C99 and C++.
  *
  * The host calls qglCreateSceneWindow, which opens the render window, creates the scene, calls
- * OnSceneInit once and then runs the message-and-render loop on the calling thread until Escape
- * or qglDestroySceneWindow. Every other export is called from inside the callbacks of that
- * loop; before the first window, an export that needs the window or the scene fails with "No
- * scene window: call qglCreateSceneWindow first". Those that need neither (the message
- * callback, the version, the last error, the key and mouse callbacks, key registration and key
- * states) work at any time. Handles are the library's own objects, passed back unchanged.
- * Strings passed in are copied; a NULL string counts as "" unless the export says otherwise.
- * Strings handed out stay valid until the value changes. Arrays handed out are counted arrays
- * (QUARN_ARRAY_COUNT) in library buffers that a later call reuses: copy what you keep.
- * Units: angles are degrees, sizes and positions on the screen are pixels, times are
- * milliseconds unless an export says otherwise; world positions and sizes are in the host's
- * own units.
+ * OnSceneInit once and then runs the message-and-render loop on the calling thread until Escape or
+ * qglDestroySceneWindow. Every other export is called from inside the callbacks of that loop;
+ * before the first window, an export that needs the window or the scene fails with "No scene
+ * window: call qglCreateSceneWindow first". Those that need neither (the message callback, the
+ * version, the last error, qglDestroySceneWindow, qglGetOpenGLLibHandle, the key and mouse
+ * callbacks, key registration and key states) work at any time. Handles are the library's own
+ * objects, passed back unchanged. Strings passed in are copied; a NULL string counts as "" unless
+ * the export says otherwise. Strings handed out stay valid until the value changes. Arrays handed
+ * out are counted arrays (QUARN_ARRAY_COUNT) in library buffers that a later call reuses: copy what
+ * you keep. Units: angles are degrees, sizes and positions on the screen are pixels, times are
+ * milliseconds unless an export says otherwise; world positions and sizes are in the host's own
+ * units.
  *
- * No export raises. A failure is stored as the last error (qglGetLastError), sent to the
- * message channel with the caption "Error" (qglSetMessageCallBack) and the export returns its
- * neutral value: 0, NULL or false, and -1 for the exports that return an index into a list
- * (qglCreateSceneWindow, qglAddStaticObject, qglAddDynamicObject, qglGetMaterialIndex, and the
- * AddStatic... and AddDynamic... exports that append a vertex, normal, texture coordinate, face
- * or mesh arrays). A call that succeeds leaves the last
- * error as it was: clear it (qglClearLastError) before the calls whose failure you test.
+ * No export raises. A failure is stored as the last error (qglGetLastError), sent to the message
+ * channel with the caption "Error" (qglSetMessageCallBack) and the export returns its neutral
+ * value: 0, NULL or false, but -1 for qglCreateSceneWindow and for the exports that return an
+ * index (qglAddStaticObject, qglAddDynamicObject, qglGetMaterialIndex, and the qglAddStatic... and
+ * qglAddDynamic... exports that append a vertex, normal, texture coordinate, face or mesh arrays:
+ * 20 exports in all). A call that succeeds leaves the last error as it was: clear it
+ * (qglClearLastError) before the calls whose failure you test.
  *
  * Handles are checked on entry: a handle that is NULL, foreign (any pointer the library did not
  * hand out), of the wrong kind (a material passed as a dynamic object) or stale (its object was
@@ -160,9 +160,10 @@ QUARN_API int32_t QUARN_CALL qglCreateSceneWindow(int32_t Width, int32_t Height,
  * Harmless when no loop runs. */
 QUARN_API void QUARN_CALL qglDestroySceneWindow(void);
 /* Draws and shows one frame at once, outside the loop's frames: ImageFile (BMP, JPG or TGA) on
- * a quad in front of the camera, for a loading screen shown from OnSceneInit. Each call appends
- * a new material to the material list, and the model-view translation accumulates from call to
- * call. Leaves the clear colour red until qglSetEnvironmentFogClearColor sets it. */
+ * a quad 10 units along -z from the current model-view origin, for a loading screen shown from
+ * OnSceneInit. Each call appends a new material to the material list, and the model-view
+ * translation accumulates from call to call. Leaves the clear colour red until
+ * qglSetEnvironmentFogClearColor sets it. */
 QUARN_API void QUARN_CALL qglRenderLoaderScreen(const char* ImageFile);
 /* Sets the receiver of message-box texts, the failures' "Error" messages included (NULL: a
  * modal box on screen, stderr when headless). Works at any time. */
