@@ -250,8 +250,17 @@ class Runner {
             return own[b % own.size()];
         }
     }
-    // Either object kind, as the selection takes.
-    void* AnyObject() { return Handle(in_.Bool() ? kStatic : kDynamic); }
+    // Either object kind, as the selection takes: a handle "of another kind" that is the other
+    // object kind is a good handle here.
+    void* AnyObject() {
+        State& s = *g_state;
+        const bool wasBad = s.bad;
+        void* const h = Handle(in_.Bool() ? kStatic : kDynamic);
+        for (Kind kind : {kStatic, kDynamic})
+            for (void* made : s.made[kind])
+                if (h && made == h) s.bad = wasBad;
+        return h;
+    }
 
     void Remember(Kind kind, void* handle, int op) {
         if (!handle) {

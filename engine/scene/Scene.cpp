@@ -261,8 +261,9 @@ void TQGLBaseScene::Render() {
 
 void TQGLBaseScene::RenderSceneMap() {
     if (!mapRender) return;
+    // The map clears to black; the host's clear colour comes back with the pop.
+    glPushAttrib(GL_FOG_BIT | GL_COLOR_BUFFER_BIT);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glPushAttrib(GL_FOG_BIT);
     glDisable(GL_FOG);
     const int s = mapTextureSize;
     glViewport(0, 0, s, s);

@@ -162,8 +162,7 @@ QUARN_API void QUARN_CALL qglDestroySceneWindow(void);
 /* Draws and shows one frame at once, outside the loop's frames: ImageFile (BMP, JPG or TGA) on
  * a quad 10 units along -z from the current model-view origin, for a loading screen shown from
  * OnSceneInit. Each call appends a new material to the material list, and the model-view
- * translation accumulates from call to call. Leaves the clear colour red until
- * qglSetEnvironmentFogClearColor sets it. */
+ * translation accumulates from call to call. The clear colour is the host's again after it. */
 QUARN_API void QUARN_CALL qglRenderLoaderScreen(const char* ImageFile);
 /* Sets the receiver of message-box texts, the failures' "Error" messages included (NULL: a
  * modal box on screen, stderr when headless). Works at any time. */
@@ -573,8 +572,8 @@ QUARN_API void QUARN_CALL qglDeleteSceneSelected(void);
 
 /* The scene map: a top-down view rendered in the first frame and every fourth frame after into
  * the first stage (a render-target stage) of the map material, with a green (ColourFlag 0) or
- * red marker per tracked dynamic object. The map pass leaves the clear colour black, so while
- * the map renders the frames clear to black whatever qglSetEnvironmentFogClearColor set. */
+ * red marker per tracked dynamic object. The map is cleared to black; the frames keep the
+ * colour qglSetEnvironmentFogClearColor set. */
 QUARN_API void QUARN_CALL qglSetSceneMapRenderFlag(uint8_t Flag);
 /* The map viewport's side in pixels (128 by default); outside 1..8192 fails. */
 QUARN_API void QUARN_CALL qglSetSceneMapTextureDimentions(int32_t Size);
@@ -737,7 +736,7 @@ QUARN_API uint32_t QUARN_CALL qglGetEnvironmentFogMode(void);
 QUARN_API void QUARN_CALL qglSetEnvironmentFogDensity(float Density);
 QUARN_API float QUARN_CALL qglGetEnvironmentFogDensity(void);
 /* The colour every frame is cleared to (glClearColor at once; black until set). The scene
- * map's pass and qglRenderLoaderScreen change the clear colour behind it. */
+ * map and qglRenderLoaderScreen clear with colours of their own and then restore it. */
 QUARN_API void QUARN_CALL qglSetEnvironmentFogClearColor(float R, float G, float B, float A);
 QUARN_API void QUARN_CALL qglGetEnvironmentFogClearColor(float* R, float* G, float* B, float* A);
 /* Fog on or off for the whole scene (off until set); materials whose show-fog flag is 0 switch

@@ -142,7 +142,7 @@ QUARN_API void QUARN_CALL qpBodySetOmega(TqpBodyHandle body, const TQUARNVector*
 QUARN_API TQUARNVector* QUARN_CALL qpBodyGetOmega(TQUARNVector* result, TqpBodyHandle body); /* angular velocity as last set or reported */
 QUARN_API void QUARN_CALL qpBodySetMatrix(TqpBodyHandle body, const TqpMatrix* matrix); /* teleports: current and previous matrix := matrix */
 QUARN_API TqpMatrix* QUARN_CALL qpBodyGetMatrix(TqpMatrix* result, TqpBodyHandle body); /* the current matrix */
-QUARN_API TqpMatrix* QUARN_CALL qpBodyGetInterpolatedMatrix(TqpMatrix* result, TqpBodyHandle body, float alpha); /* current pose at alpha 0, previous at 1 (slerp + lerp); pass qpWorldGetAlphaTimeUntilNextStep */
+QUARN_API TqpMatrix* QUARN_CALL qpBodyGetInterpolatedMatrix(TqpMatrix* result, TqpBodyHandle body, float alpha); /* current pose at alpha 0, previous at 1 (slerp + lerp); pass qpWorldGetAlphaTimeUntilNextStep; an alpha that would carry the pose past the float range fails, the result untouched */
 QUARN_API void QUARN_CALL qpBodySetUserData(TqpBodyHandle body, void* userData); /* a word for the host, never read by the library */
 QUARN_API void* QUARN_CALL qpBodyGetUserData(TqpBodyHandle body); /* the stored word (NULL at creation) */
 QUARN_API void QUARN_CALL qpBodySetCoriolisForce(TqpBodyHandle body, TQUARNBool enabled); /* gyroscopic forces on or off */

@@ -4,6 +4,7 @@
 #include "physics/world/Collision.h"
 #include "physics/world/World.h"
 
+#include <cmath>
 #include <vector>
 
 using namespace quarn;
@@ -248,7 +249,14 @@ QUARN_API TqpMatrix* QUARN_CALL qpBodyGetInterpolatedMatrix(TqpMatrix* result, T
         Result(result, fn);
         TqpBody* b = Body(body, fn);
         FiniteFloat(alpha, fn, "alpha");
-        return PutMatrix(result, b->InterpolatedMatrix(alpha));
+        // An alpha far outside 0..1 extrapolates the pose past the float range: refused, so
+        // the host never receives an infinite or NaN matrix.
+        const Mat4 m = b->InterpolatedMatrix(alpha);
+        for (float v : m.m)
+            if (!std::isfinite(v))
+                throw EngineError(Format("%s: alpha %g moves the pose out of the float range", fn,
+                                         double(alpha)));
+        return PutMatrix(result, m);
     });
 }
 

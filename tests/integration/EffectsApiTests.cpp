@@ -380,15 +380,20 @@ TEST_F(EffectsApi, LoaderScreenShowsItsImageAtOnce) {
     static const std::string image = TempPath("loader") + ".bmp";
     static const std::string shot = TempPath("loadershot") + ".bmp";
     WriteSolidBmp(image, 8, 8, {0, 0, 255});
+    static Pixel later;
     g_init = [] {
+        qglSetEnvironmentFogClearColor(0, 1, 0, 1);
         qglRenderLoaderScreen(image.c_str());
         qglCopySceneScreenToBitmapFile(shot.c_str());
     };
+    g_after = [](int) { later = probe::ReadFramePixel(4, 4); };
     ASSERT_EQ(Run(), 0);
     const Image frame = ReadBmp(shot);
     ASSERT_EQ(frame.width, 64);
     EXPECT_TRUE(Near(frame.At(32, 32), {0, 0, 255})) << frame.At(32, 32)[2];
     EXPECT_TRUE(Near(frame.At(0, 0), {0, 0, 0})); // cleared to black before the quad
+    // The frames after it clear to the host's colour again.
+    EXPECT_TRUE(Near(later, {0, 255, 0}, 16)) << later[0] << "," << later[1] << "," << later[2];
     std::remove(image.c_str());
     std::remove(shot.c_str());
 }
@@ -472,6 +477,25 @@ TEST_F(EffectsApi, SceneMapRendersTrackedMarkersIntoTheMapMaterialShownByAHud) {
     EXPECT_TRUE(Near(centre, {255, 0, 0}, 16)) << centre[0] << "," << centre[1] << "," << centre[2];
     EXPECT_TRUE(Near(corner, {0, 0, 0}, 16));
     EXPECT_NE(qglGetLastError(), nullptr);
+}
+
+TEST_F(EffectsApi, TheSceneMapPassKeepsTheHostsClearColour) {
+    static std::vector<Pixel> corners;
+    corners.clear();
+    g_stopAfter = 5; // the map renders in the first and the fifth frame
+    g_init = [] {
+        qglSetEnvironmentFogClearColor(0, 0, 1, 1);
+        TQGLHandle map = qglAddMaterial("map");
+        ASSERT_NE(qglAddMaterialRenderTargetShader(map, 32), nullptr);
+        qglSetSceneMapMaterial(map);
+        qglSetSceneMapTextureDimentions(32);
+        qglSetSceneMapRenderFlag(1);
+    };
+    g_after = [](int) { corners.push_back(probe::ReadFramePixel(4, 4)); };
+    ASSERT_EQ(Run(), 0);
+    ASSERT_EQ(corners.size(), 5u);
+    for (const Pixel& p : corners)
+        EXPECT_TRUE(Near(p, {0, 0, 255}, 16)) << p[0] << "," << p[1] << "," << p[2];
 }
 
 TEST_F(EffectsApi, ClearingTheMapMaterialWithNullLeavesItsTextureUnrendered) {

@@ -189,6 +189,26 @@ TEST_F(BodyState, InterpolationRunsFromTheCurrentToThePreviousPose) {
     // Half of the turn: the x axis points at half the angle.
     const float half = std::atan2(now.m[1], now.m[0]) / 2;
     EXPECT_NEAR(std::atan2(middle.m[1], middle.m[0]), half, 1e-4f);
+
+}
+
+TEST_F(BodyState, ExtrapolationPastTheFloatRangeIsRefused) {
+    const TQUARNVector v{600, 0, 0};
+    qpBodySetVelocity(body, &v);
+    qpWorldStep(world, 1.0f / 60.0f, 1, 60.0f);
+    TqpMatrix now, ahead;
+    qpBodyGetMatrix(&now, body);
+    ASSERT_GT(now.m[12], 2.0f);
+    // A little ahead of the current pose is fine.
+    ASSERT_EQ(qpBodyGetInterpolatedMatrix(&ahead, body, -0.5f), &ahead);
+    EXPECT_NEAR(ahead.m[12], now.m[12] * 1.5f, 1e-3f);
+    // A finite alpha that carries the pose past the float range is refused, the result kept.
+    ahead.m[12] = -7;
+    EXPECT_EQ(qpBodyGetInterpolatedMatrix(&ahead, body, -3e38f), nullptr);
+    ASSERT_NE(qpGetLastError(), nullptr);
+    EXPECT_NE(std::string(qpGetLastError()).find("qpBodyGetInterpolatedMatrix: alpha"),
+              std::string::npos);
+    EXPECT_EQ(ahead.m[12], -7);
 }
 
 TEST_F(BodyState, ReleasedBodyAnswersUntilTheNextStep) {
