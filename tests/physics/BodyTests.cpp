@@ -189,7 +189,6 @@ TEST_F(BodyState, InterpolationRunsFromTheCurrentToThePreviousPose) {
     // Half of the turn: the x axis points at half the angle.
     const float half = std::atan2(now.m[1], now.m[0]) / 2;
     EXPECT_NEAR(std::atan2(middle.m[1], middle.m[0]), half, 1e-4f);
-
 }
 
 TEST_F(BodyState, ExtrapolationPastTheFloatRangeIsRefused) {
