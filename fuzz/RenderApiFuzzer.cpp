@@ -1033,12 +1033,13 @@ void Runner::Step() {
         return;
     }
     case kCameraGet: {
-        float out[3] = {0, 0, 0};
+        // Each value on its own: large finite values may not sum to a finite one.
+        float out[7] = {0, 0, 0, 0, 0, 0, 0};
         qglGetCameraPosition(in_.Bool() ? nullptr : out);
-        float sum = out[0] + out[1] + out[2];
-        qglGetCameraDirection(out);
-        sum += out[0] + out[1] + out[2] + qglGetCameraSpeed();
-        if (!std::isfinite(sum)) Fail("the camera holds a non-finite number", op);
+        qglGetCameraDirection(out + 3);
+        out[6] = qglGetCameraSpeed();
+        for (float v : out)
+            if (!std::isfinite(v)) Fail("the camera holds a non-finite number", op);
         return;
     }
     case kCameraMove: {
