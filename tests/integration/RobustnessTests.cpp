@@ -261,8 +261,17 @@ namespace {
 // Heap bytes in use (allocated and not freed), in KiB. The resident size would also count what
 // the allocator keeps cached after a free (its mmap threshold adapts), which is no leak.
 long HeapInUseKiB() {
+#ifdef _WIN32
+    // The C runtime's heap (msvcrt.dll's, shared by the library and this host): its used blocks.
+    size_t used = 0;
+    _HEAPINFO entry{};
+    while (_heapwalk(&entry) == _HEAPOK)
+        if (entry._useflag == _USEDENTRY) used += entry._size;
+    return long(used / 1024);
+#else
     const struct mallinfo2 info = mallinfo2();
     return long((info.uordblks + info.hblkhd) / 1024);
+#endif
 }
 } // namespace
 
