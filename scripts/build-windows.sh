@@ -31,8 +31,8 @@ need=(mingw-w64 cmake dpkg-dev binutils-mingw-w64 xvfb xauth wine wine64 fonts-w
 need32=(wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 libxrender1:i386
         libxrandr2:i386 libxi6:i386 libxcursor1:i386 libxxf86vm1:i386 libxcomposite1:i386
         libxinerama1:i386)
-# Wine's 32-bit half is needed only for the i686 build's tests.
-[[ " ${arches[*]} " == *" i686 "* ]] && need+=("${need32[@]}")
+# Wine's 32-bit half is needed only to run the i686 build's tests.
+[[ " ${arches[*]} " == *" i686 "* ]] && [ "$run_tests" = 1 ] && need+=("${need32[@]}")
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
