@@ -190,8 +190,14 @@ for arch in "${arches[@]}"; do
   if [ "$run_tests" = 1 ]; then
     say "$arch: tests under Wine"
     # A Wine process that fails to start under load is tried again; a failing test still fails.
-    # Wine has no offscreen GL: the window tests run on one virtual X server.
-    (cd "$build" && xvfb-run -a -s "-screen 0 1024x768x24 -noreset" \
-      ctest -j"$jobs" --output-on-failure --timeout 300 --repeat until-pass:3)
+    # Wine has no offscreen GL: the window tests run on one virtual X server. One wineserver
+    # and Wine's desktop services stay up for the whole run, started by wineboot with their
+    # output closed: each test is its own Wine process, and services started by a test would
+    # hold its output open (ctest waits on it) until the server shuts down after it.
+    (cd "$build" && WINEPREFIX="$QUARN_WINEPREFIX" WINEDEBUG=-all \
+      xvfb-run -a -s "-screen 0 1024x768x24 -noreset" sh -c '
+        wineserver -p && wine wineboot </dev/null >/dev/null 2>&1 &&
+          ctest -j"$1" --output-on-failure --timeout 300 --repeat until-pass:3
+        rc=$?; wineserver -k; exit $rc' run-tests "$jobs")
   fi
 done
