@@ -3,7 +3,6 @@
 #include "GLProbe.h"
 #include "quarn/QuarnGL.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <array>

@@ -148,7 +148,7 @@ class EffectsApi : public ::testing::Test {
 } // namespace
 
 TEST_F(EffectsApi, FogClearColourFillsAnEmptyFrameAndDistantGeometryTakesTheFogColour) {
-    static Pixel empty, fogged, near;
+    static Pixel empty, fogged, nearby;
     static TQGLHandle cube;
     g_stopAfter = 3;
     g_init = [] {
@@ -166,12 +166,12 @@ TEST_F(EffectsApi, FogClearColourFillsAnEmptyFrameAndDistantGeometryTakesTheFogC
     };
     g_after = [](int frame) {
         const Pixel p = probe::ReadFramePixel(32, 32);
-        (frame == 1 ? empty : frame == 2 ? fogged : near) = p;
+        (frame == 1 ? empty : frame == 2 ? fogged : nearby) = p;
     };
     ASSERT_EQ(Run(), 0);
     EXPECT_TRUE(Near(empty, {51, 102, 153}, 2)) << empty[0] << "," << empty[1] << "," << empty[2];
     EXPECT_TRUE(Near(fogged, {0, 255, 0}, 8)); // 37 units through density 0.2: all fog
-    EXPECT_TRUE(Near(near, {255, 0, 0}, 8));   // fog off again: the cube's own colour
+    EXPECT_TRUE(Near(nearby, {255, 0, 0}, 8)); // fog off again: the cube's own colour
     float r, g, b, a;
     qglGetEnvironmentFogClearColor(&r, &g, &b, &a);
     EXPECT_FLOAT_EQ(g, 0.4f);

@@ -91,6 +91,11 @@ static void QUARN_CALL OnBefore(void) {
     CHECK(quarnFollowBody(follower, box, 0.0f));
 }
 
+/* Engine messages are printed: on Windows, with no callback, each would wait in a modal box. */
+static void QUARN_CALL OnMessage(const char* caption, const char* text) {
+    fprintf(stderr, "engine message: %s: %s\n", caption, text);
+}
+
 static void QUARN_CALL OnAfter(void) {
     if (++frames == 40) qglDestroySceneWindow();
 }
@@ -98,6 +103,7 @@ static void QUARN_CALL OnAfter(void) {
 int main(void) {
     TqpMatrix rest;
     float drawn[16];
+    qglSetMessageCallBack(OnMessage);
     CHECK(qglCreateSceneWindow(64, 48, 32, 0, OnInit, OnBefore, OnAfter) == 0);
     /* Four seconds later the box rests on the ground mesh: its centre half a unit above y = 1,
      * and the dynamic object is drawn where the body is. */

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -213,18 +214,16 @@ TEST_F(MaterialApi, ABumpMappedQuadIsBrightWithTheLightInFrontAndDarkWithItBehin
 TEST_F(MaterialApi, EachFailingBumpProgramGivesTwoMessages) {
     static std::string folder, previous;
     folder = TempPath("brokenbump");
-    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(folder));
     for (const char* name : {"/FragmentShader.cg", "/VertexShader.cg"})
         std::ofstream(folder + name) << "void main() { this is not a program }\n";
-    char cwd[4096];
-    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
-    previous = cwd;
+    previous = std::filesystem::current_path().string();
     g_run.stopAfter = 1;
     g_run.init = [] {
-        ASSERT_EQ(::chdir(folder.c_str()), 0); // the programs are read from here first
+        std::filesystem::current_path(folder); // the programs are read from here first
         TQGLHandle m = qglAddMaterial("bump");
         qglAddMaterialBumpShader(m, "", "", 0);
-        ASSERT_EQ(::chdir(previous.c_str()), 0);
+        std::filesystem::current_path(previous);
     };
     ASSERT_EQ(Run(), 0);
     std::vector<std::string> cg;
@@ -233,5 +232,5 @@ TEST_F(MaterialApi, EachFailingBumpProgramGivesTwoMessages) {
     EXPECT_EQ(cg.size(), 4u);
     for (const char* name : {"/FragmentShader.cg", "/VertexShader.cg"})
         std::remove((folder + name).c_str());
-    ::rmdir(folder.c_str());
+    std::filesystem::remove(folder);
 }

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <malloc.h>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -261,13 +262,35 @@ namespace {
 // Heap bytes in use (allocated and not freed), in KiB. The resident size would also count what
 // the allocator keeps cached after a free (its mmap threshold adapts), which is no leak.
 long HeapInUseKiB() {
+#ifdef _WIN32
+    // The C runtime's heap (msvcrt.dll's, shared by the library and this host): its used blocks.
+    size_t used = 0;
+    _HEAPINFO entry{};
+    while (_heapwalk(&entry) == _HEAPOK)
+        if (entry._useflag == _USEDENTRY) used += entry._size;
+    return long(used / 1024);
+#else
     const struct mallinfo2 info = mallinfo2();
     return long((info.uordblks + info.hblkhd) / 1024);
+#endif
+}
+
+// Whether HeapInUseKiB sees 256 KiB of blocks the test allocates (Wine's heap walk does not).
+bool HeapIsMeasurable() {
+    const long before = HeapInUseKiB();
+    static char* volatile seen = nullptr; // the blocks escape: the allocations stay
+    std::vector<std::unique_ptr<char[]>> blocks;
+    for (int i = 0; i < 64; ++i) {
+        blocks.emplace_back(new char[4096]);
+        seen = blocks.back().get();
+    }
+    return HeapInUseKiB() - before >= 256 && seen != nullptr;
 }
 } // namespace
 
 // Under AddressSanitizer the leak check at exit does this job (the heap is its own there).
 TEST_F(Robustness, OpeningTheWindowTwentyTimesWithContentDoesNotGrowMemory) {
+    if (!HeapIsMeasurable()) GTEST_SKIP() << "the C runtime's heap cannot be measured here";
     g_init = [] {
         AddRedTriangle();
         TQGLHandle cube = qglLoadDynamicPredefined(1, nullptr, 0, 0, 0, 0, 0, 0, 1, 1, 1);
@@ -290,6 +313,7 @@ TEST_F(Robustness, OpeningTheWindowTwentyTimesWithContentDoesNotGrowMemory) {
     // about 11 KiB a window (measured without any engine content too); a scene, font or mesh
     // left behind each cycle would add far more than the 32 KiB a cycle allowed here.
     EXPECT_LT(inUse[19] - inUse[4], 15 * 32) << ::testing::PrintToString(inUse);
+    EXPECT_GT(inUse[4], 0) << "the heap was not measured";
 }
 
 namespace {

@@ -4,7 +4,6 @@
 #include "TestImages.h"
 #include "quarn/QuarnGL.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 

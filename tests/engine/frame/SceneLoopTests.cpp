@@ -312,7 +312,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SceneLoop, TeardownFailuresAreReportedButTheLoopStillEnds) {
     script.failStep = WindowStep::DestroyWindow;
     EXPECT_EQ(Run(), 0);
-    ASSERT_EQ(script.messageBoxes.size(), 1u);
+    ASSERT_EQ(script.messageBoxes.size(), 1u) << ::testing::PrintToString(script.messageBoxes);
     EXPECT_EQ(script.messageBoxes[0].second, "Unable to destroy window!");
 }
 
@@ -320,7 +320,7 @@ TEST_F(SceneLoop, RefusedFullScreenOpensAWindowAndClearsTheFlag) {
     script.displayModeAvailable = false;
     EXPECT_EQ(qglCreateSceneWindow(320, 200, 32, 1, OnInit, OnBefore, OnAfter), 0);
     EXPECT_EQ(qglGetSceneFullScreen(), 0);
-    ASSERT_EQ(script.messageBoxes.size(), 1u);
+    ASSERT_EQ(script.messageBoxes.size(), 1u) << ::testing::PrintToString(script.messageBoxes);
     EXPECT_EQ(script.messageBoxes[0].second, "Unable to switch to fullscreen!");
     EXPECT_EQ(script.cursorCount, 0); // the cursor was never hidden
 }

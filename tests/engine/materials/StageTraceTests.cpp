@@ -63,7 +63,7 @@ TEST_F(StagesTrace, ASphereMapSitsOnTheUnitOfItsPositionAndUnappliesBackToUnitZe
     AddSphereMapStage(*material, "missing.bmp", 7, GL_MODULATE); // no filters: no texture
     TQGLShader* sphere = AddSphereMapStage(*material, kBitmap, 2, GL_DECAL);
     const TQGLTexture& texture = *sphere->textures.Items(0);
-    EXPECT_EQ(texture.unit, GL_TEXTURE2); // third stage
+    EXPECT_EQ(texture.unit, GLenum(GL_TEXTURE2)); // third stage
     EXPECT_EQ(texture.minFilter, GLenum(GL_LINEAR_MIPMAP_LINEAR));
     EXPECT_FALSE(material->shaders.Items(1)->textures.HasTexture());
 

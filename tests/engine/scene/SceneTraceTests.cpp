@@ -90,6 +90,11 @@ TEST_F(SceneTrace, InitGLSetsDepthCullingTexturingAndLight0) {
             glyphsBuilt = state.size() == 9; // right after glEnable(GL_TEXTURE_2D)
             continue;
         }
+#ifdef _WIN32
+        // GDI is tried first there; the test backend has no device context, so its lists go.
+        if (line.rfind("glDeleteLists(", 0) == 0 && line.find(", 96)") != std::string::npos)
+            continue;
+#endif
         if (line.rfind("glNewList", 0) == 0 || line.rfind("glBitmap", 0) == 0 ||
             line.rfind("glEndList", 0) == 0 || line.rfind("glPixelStorei", 0) == 0)
             continue;
