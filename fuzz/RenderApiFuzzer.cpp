@@ -740,9 +740,11 @@ void Runner::Step() {
     case kDynamicBillboard: {
         TQGLHandle h = Handle(kDynamic);
         const uint8_t which = in_.Byte() % 8;
-        float v[9];
-        for (float& x : v)
-            x = in_.Float();
+        // Only the numbers the call takes are drawn, so a non-finite one is always passed.
+        static const int kTaken[8] = {0, 0, 3, 3, 3, 6, 9, 0};
+        float v[9] = {};
+        for (int i = 0; i < kTaken[which]; ++i)
+            v[i] = in_.Float();
         switch (which) {
         case 0:
             qglSetDynamicBillboardFlag(h, in_.Byte());
