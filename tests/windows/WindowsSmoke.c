@@ -95,8 +95,8 @@ int main(void) {
     }
     if (g_mouseDowns != 1 || g_mouseUps != 1 || g_lastButton != 1 || g_downX != 17 ||
         g_downY != 23) {
-        fprintf(stderr, "mouse: %d downs, %d ups, button %d at %g, %g\n", g_mouseDowns,
-                g_mouseUps, g_lastButton, g_downX, g_downY);
+        fprintf(stderr, "mouse: %d downs, %d ups, button %d at %g, %g\n", g_mouseDowns, g_mouseUps,
+                g_lastButton, g_downX, g_downY);
         ++failures;
     }
     f = fopen(kShot, "rb");
@@ -108,8 +108,7 @@ int main(void) {
         for (x = 0; x < 80; ++x)
             if (Pixel(bmp, size, x, y) == 0xFFFFFF) ++textPixels;
     if (centre < 0 || ((centre >> 16) & 0xFF) < 60 || (centre & 0xFF) > ((centre >> 16) & 0xFF)) {
-        fprintf(stderr, "screenshot: centre %06lx is not the red box (%ld bytes)\n", centre,
-                size);
+        fprintf(stderr, "screenshot: centre %06lx is not the red box (%ld bytes)\n", centre, size);
         ++failures;
     }
     if (corner != 0) {

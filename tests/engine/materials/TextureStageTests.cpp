@@ -247,8 +247,8 @@ TEST_F(StageTrace, TexturesOutsideTheFrameRangeAreBoundAroundItAndNothingPastThe
 namespace {
 std::vector<uint8_t> g_uploaded;
 GLenum g_format = 0;
-GLint APIENTRY CaptureMipmaps(GLenum target, GLint internalFormat, GLsizei w, GLsizei h, GLenum format,
-                     GLenum type, const void* data) {
+GLint APIENTRY CaptureMipmaps(GLenum target, GLint internalFormat, GLsizei w, GLsizei h,
+                              GLenum format, GLenum type, const void* data) {
     GLRecorder::Record("gluBuild2DMipmaps", {double(target), double(internalFormat), double(w),
                                              double(h), double(format), double(type), 1});
     g_format = format;
