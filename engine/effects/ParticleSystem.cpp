@@ -64,7 +64,8 @@ void TQGLSmoke::SetEnabled(bool flag) {
 float TQGLSmoke::RandomAngle() {
     if (spread <= 0) return 0;
     std::uniform_int_distribution<int32_t> pick(0, spread - 1);
-    return float(2 * pick(random_) - spread);
+    // In 64 bits: twice a pick near the largest spread does not fit in 32.
+    return float(2 * int64_t(pick(random_)) - spread);
 }
 
 void TQGLSmoke::InitializeParticle(TQGLParticle& p) {

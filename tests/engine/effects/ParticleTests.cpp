@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+
 using namespace quarn;
 using gl::GLRecorder;
 
@@ -54,6 +57,19 @@ TEST(Smoke, EmissionClockStartsOnTheFirstUpdateThenOneIntervalPlusOneApart) {
     TQGLSmoke* never = AddSmoke(systems, 0, 10, 4, 0); // no rate: no particles, no fault
     Step(systems);
     EXPECT_EQ(never->activeCount, 0);
+}
+
+TEST(Smoke, TheWidestSpreadTurnsParticlesWithinItAndKeepsThemFinite) {
+    TQGLParticleSystems systems;
+    TQGLSmoke* smoke = AddSmoke(systems, 1000, 100, 20, INT32_MAX);
+    for (int i = 0; i < 200; ++i)
+        Step(systems);
+    EXPECT_GT(smoke->activeCount, 0);
+    for (const TQGLParticle& p : smoke->particles) {
+        EXPECT_TRUE(std::isfinite(p.velocity.x) && std::isfinite(p.velocity.y) &&
+                    std::isfinite(p.velocity.z));
+        EXPECT_LE(std::fabs(p.velocity.x) + std::fabs(p.velocity.y), 1.0f / 3 * 1.5f);
+    }
 }
 
 TEST(Smoke, SpreadZeroRisesStraightUpFadesLinearlyAndIsRebornAtTheEmitter) {
