@@ -32,19 +32,37 @@ need32=(wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 libxrende
         libxrandr2:i386 libxi6:i386 libxcursor1:i386 libxxf86vm1:i386 libxcomposite1:i386
         libxinerama1:i386)
 # Wine's 32-bit half is needed only to run the i686 build's tests.
-[[ " ${arches[*]} " == *" i686 "* ]] && [ "$run_tests" = 1 ] && need+=("${need32[@]}")
+i686_tests=0
+[[ " ${arches[*]} " == *" i686 "* ]] && [ "$run_tests" = 1 ] && i686_tests=1
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 missing=()
-for p in "${need[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  say "installing ${missing[*]}"
+missing32=()
+for p in "${need[@]}"; do installed "$p" || missing+=("$p"); done
+if [ "$i686_tests" = 1 ]; then
+  for p in "${need32[@]}"; do installed "$p" || missing32+=("$p"); done
+fi
+apt_install() {
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
+    -o DPkg::Lock::Timeout=600 "$@"
+}
+if [ ${#missing[@]} -gt 0 ] || [ ${#missing32[@]} -gt 0 ]; then
+  say "installing ${missing[*]} ${missing32[*]}"
   # Wine's 32-bit half comes from the i386 architecture; installing it moves a few amd64
   # packages to the versions of their i386 twins.
-  dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
-    -o DPkg::Lock::Timeout=600 "${missing[@]}"
+  if [ ${#missing32[@]} -gt 0 ]; then
+    dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
+  fi
+  $SUDO apt-get update -qq ||
+    say "apt-get update reported errors (a mirror out of step?); going on with the indexes it has"
+  [ ${#missing[@]} -eq 0 ] || apt_install "${missing[@]}"
+  # A mirror whose i386 index is out of step with the installed amd64 packages cannot install
+  # 32-bit Wine at all: an obstacle outside the build, reported loudly, not a test failure
+  # (QUARN_REQUIRE_I686_TESTS=1 makes it one).
+  if [ ${#missing32[@]} -gt 0 ] && ! apt_install "${missing32[@]}"; then
+    [ "${QUARN_REQUIRE_I686_TESTS:-0}" = 1 ] && { echo "32-bit Wine cannot be installed" >&2; exit 1; }
+    say "SKIPPED: the i686 tests: the package mirror could not install 32-bit Wine (${missing32[*]}); the i686 DLLs are still built"
+    i686_tests=0
+  fi
 fi
 
 # ---- Private APT configuration: Debian's source packages and backports ----------------------
@@ -90,7 +108,7 @@ freetype_src=$(fetch_source freetype 'freetype-2.*')
 
 # ---- 32-bit code through qemu ----------------------------------------------------------------
 can_run_i386() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
-if [[ " ${arches[*]} " == *" i686 "* ]] && [ "$run_tests" = 1 ] && ! can_run_i386; then
+if [ "$i686_tests" = 1 ] && ! can_run_i386; then
   qemu="$out/qemu/usr/bin/qemu-i386"
   if [ ! -x "$qemu" ]; then
     # bookworm's own qemu 7.2 needs about 45 s a Wine process; backports' 10 (qemu-user, whose
@@ -187,7 +205,7 @@ for arch in "${arches[@]}"; do
     -DQUARN_BUILD_TESTS=ON -DQUARN_BUILD_BENCH=OFF \
     -DCMAKE_C_COMPILER_LAUNCHER="$launcher" -DCMAKE_CXX_COMPILER_LAUNCHER="$launcher" >/dev/null
   cmake --build "$build" -j"$jobs"
-  if [ "$run_tests" = 1 ]; then
+  if [ "$run_tests" = 1 ] && { [ "$arch" != i686 ] || [ "$i686_tests" = 1 ]; }; then
     say "$arch: tests under Wine"
     # A Wine process that fails to start under load is tried again; a failing test still fails.
     # Wine has no offscreen GL: the window tests run on one virtual X server. One wineserver
