@@ -3,12 +3,14 @@
 // NaN, the infinities, huge and tiny floats); an exhausted input reads as zeros.
 #pragma once
 
+#include <array>
 #include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace quarn::fuzz {
 
@@ -95,5 +97,41 @@ class ApiProgram {
     size_t pos_ = 0;
     bool nonFinite_ = false;
 };
+
+// A handle for a call that takes one of `kind`: mostly one of those made of that kind (live or
+// freed), else NULL, one of another kind, a pointer the library never handed out or one inside a
+// real object. `bad` is set for all but the first.
+template <size_t KindCount>
+void* PickHandle(ApiProgram& in, const std::array<std::vector<void*>, KindCount>& made, size_t kind,
+                 unsigned char* foreign, bool& bad) {
+    const uint8_t b = in.Byte();
+    const std::vector<void*>& own = made[kind];
+    switch (b >> 5) {
+    case 5:
+        bad = true;
+        return nullptr;
+    case 6: { // a handle of another kind
+        const std::vector<void*>& other = made[(kind + 1 + b % (KindCount - 1)) % KindCount];
+        bad = true;
+        if (!other.empty()) return other[b % other.size()];
+        return foreign;
+    }
+    case 7: {
+        bad = true;
+        static int onStack;
+        void* const pointers[] = {foreign, foreign + 1, &onStack, reinterpret_cast<void*>(1),
+                                  reinterpret_cast<void*>(~uintptr_t(0))};
+        if (b & 16 && !own.empty()) // inside a real object, not at its start
+            return static_cast<unsigned char*>(own[b % own.size()]) + 1 + (b & 7);
+        return pointers[b % 5];
+    }
+    default:
+        if (own.empty()) {
+            bad = true;
+            return nullptr;
+        }
+        return own[b % own.size()];
+    }
+}
 
 } // namespace quarn::fuzz

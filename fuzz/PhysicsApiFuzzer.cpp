@@ -14,6 +14,7 @@
 #include <vector>
 
 using quarn::fuzz::ApiProgram;
+using quarn::fuzz::PickHandle;
 
 namespace {
 
@@ -117,36 +118,7 @@ class Runner {
     explicit Runner(ApiProgram& in) : in_(in) {}
 
     void* Handle(Kind kind) {
-        State& s = *g_state;
-        const uint8_t b = in_.Byte();
-        const std::vector<void*>& own = s.made[kind];
-        switch (b >> 5) {
-        case 5:
-            s.bad = true;
-            return nullptr;
-        case 6: { // a handle of another kind
-            const std::vector<void*>& other =
-                s.made[(kind + 1 + b % (kKindCount - 1)) % kKindCount];
-            s.bad = true;
-            if (!other.empty()) return other[b % other.size()];
-            return g_foreign;
-        }
-        case 7: {
-            s.bad = true;
-            static int onStack;
-            void* const foreign[] = {g_foreign, g_foreign + 1, &onStack, reinterpret_cast<void*>(1),
-                                     reinterpret_cast<void*>(~uintptr_t(0))};
-            if (b & 16 && !own.empty()) // inside a real object, not at its start
-                return static_cast<unsigned char*>(own[b % own.size()]) + 1 + (b & 7);
-            return foreign[b % 5];
-        }
-        default:
-            if (own.empty()) {
-                s.bad = true;
-                return nullptr;
-            }
-            return own[b % own.size()];
-        }
+        return PickHandle(in_, g_state->made, kind, g_foreign, g_state->bad);
     }
     TqpWorldHandle World() { return static_cast<TqpWorldHandle>(Handle(kWorld)); }
     TqpCollisionHandle Collision() { return static_cast<TqpCollisionHandle>(Handle(kCollision)); }
