@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    quarn::PixelBuffer image;
+    quarn::Bitmap image;
     if (quarn::DecodeBmp(data, size, image) == quarn::BmpError::None &&
         image.pixels.size() != image.RowBytes() * size_t(image.height))
         std::abort();

@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    quarn::PixelBuffer image;
+    quarn::Bitmap image;
     if (!quarn::DecodeJpeg(data, size, image, int64_t(1) << 20)) return 0;
-    if (image.layout != quarn::PixelLayout::Rgba ||
+    if (image.format != quarn::BitmapFormat::Rgba32 ||
         image.pixels.size() != size_t(image.width) * image.height * 4)
         std::abort();
     for (size_t i = 3; i < image.pixels.size(); i += 4)

@@ -7,33 +7,6 @@
 
 namespace quarn {
 
-namespace {
-
-// Decoders hand rows bottom-up in RGB(A); the texture list takes top-down BGR(X) bitmaps.
-Bitmap BitmapFromPixels(const PixelBuffer& pixels) {
-    Bitmap bitmap;
-    bitmap.width = pixels.width;
-    bitmap.height = pixels.height;
-    const bool rgba = pixels.layout == PixelLayout::Rgba;
-    bitmap.format = rgba ? BitmapFormat::Bgrx32 : BitmapFormat::Bgr24;
-    const int bpp = pixels.BytesPerPixel();
-    bitmap.pixels.resize(bitmap.RowBytes() * size_t(bitmap.height));
-    for (int y = 0; y < bitmap.height; ++y) {
-        const uint8_t* src =
-            pixels.pixels.data() + pixels.RowBytes() * size_t(bitmap.height - 1 - y);
-        uint8_t* dst = bitmap.ScanLine(y);
-        for (int x = 0; x < bitmap.width; ++x, src += bpp, dst += bpp) {
-            dst[0] = src[2];
-            dst[1] = src[1];
-            dst[2] = src[0];
-            if (rgba) dst[3] = src[3];
-        }
-    }
-    return bitmap;
-}
-
-} // namespace
-
 void TKSFReader::Load(const std::string& ksfFile, const std::string& archiveFile,
                       TQGLFrustrum* frustum, TQGLMaterialList& materials,
                       TQGLStaticMeshObjects& statics, TQGLDynamicMeshObjects& dynamics) {
@@ -117,10 +90,9 @@ void TKSFReader::AddTexture(TQGLShader& stage, const KsfTexture& record,
     };
     switch (type) {
     case kArchiveBmp: {
-        PixelBuffer pixels;
-        if (DecodeBmp(bytes.data(), bytes.size(), pixels) != BmpError::None) bad("BMP", "");
-        texture =
-            stage.textures.AddFromBitmap(record.name, BitmapFromPixels(pixels), target, mag, min);
+        Bitmap bitmap;
+        if (DecodeBmp(bytes.data(), bytes.size(), bitmap) != BmpError::None) bad("BMP", "");
+        texture = stage.textures.AddFromBitmap(record.name, bitmap, target, mag, min);
         break;
     }
     case kArchiveTga: {
@@ -134,12 +106,11 @@ void TKSFReader::AddTexture(TQGLShader& stage, const KsfTexture& record,
         break;
     }
     case kArchiveJpeg: {
-        PixelBuffer pixels;
+        Bitmap bitmap;
         std::string reason;
-        if (!DecodeJpeg(bytes.data(), bytes.size(), pixels, kMaxImagePixels, &reason))
+        if (!DecodeJpeg(bytes.data(), bytes.size(), bitmap, kMaxImagePixels, &reason))
             bad("JPEG", reason);
-        texture =
-            stage.textures.AddFromGraphic(record.name, BitmapFromPixels(pixels), target, mag, min);
+        texture = stage.textures.AddFromGraphic(record.name, bitmap, target, mag, min);
         break;
     }
     default:

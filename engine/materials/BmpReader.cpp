@@ -44,7 +44,7 @@ struct Channel {
 
 } // namespace
 
-BmpError DecodeBmp(const uint8_t* data, size_t size, PixelBuffer& out, int64_t maxPixels) {
+BmpError DecodeBmp(const uint8_t* data, size_t size, Bitmap& out, int64_t maxPixels) {
     if (!data || size < kFileHeaderBytes + 4) return BmpError::Header;
     if (data[0] != 'B' || data[1] != 'M') return BmpError::Unsupported;
     const uint32_t pixelOffset = ReadU32(data + 10);
@@ -114,10 +114,11 @@ BmpError DecodeBmp(const uint8_t* data, size_t size, PixelBuffer& out, int64_t m
 
     const Channel red(masks[0]), green(masks[1]), blue(masks[2]), alpha(masks[3]);
     const bool hasAlpha = fields && !palettised && masks[3] != 0;
-    PixelBuffer result;
+    Bitmap result;
     result.width = width;
     result.height = static_cast<int32_t>(height);
-    result.layout = hasAlpha ? PixelLayout::Rgba : PixelLayout::Rgb;
+    result.format = hasAlpha ? BitmapFormat::Rgba32 : BitmapFormat::Rgb24;
+    result.rows = RowOrder::BottomUp;
     const int outBytes = result.BytesPerPixel();
     result.pixels.resize(result.RowBytes() * size_t(height));
 

@@ -4,7 +4,7 @@
 // files (negative height) are honoured.
 #pragma once
 
-#include "engine/materials/PixelBuffer.h"
+#include "engine/materials/Bitmap.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +21,7 @@ enum class BmpError {
 
 // Decodes a whole BMP file held in memory. RGB output, except RGBA for 16/32-bit files whose
 // bit fields give an alpha mask. On failure out is left unchanged.
-BmpError DecodeBmp(const uint8_t* data, size_t size, PixelBuffer& out,
+BmpError DecodeBmp(const uint8_t* data, size_t size, Bitmap& out,
                    int64_t maxPixels = kMaxImagePixels);
 
 } // namespace quarn

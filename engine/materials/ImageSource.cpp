@@ -66,7 +66,7 @@ std::string ResourceNameFromFileName(const std::string& fileName) {
     return fileName.substr(0, fileName.find('.'));
 }
 
-bool ReadBmpImage(const std::string& fileName, bool fromResource, PixelBuffer& out,
+bool ReadBmpImage(const std::string& fileName, bool fromResource, Bitmap& out,
                   LoadFailure& failure) {
     if (fromResource) {
         const LibraryResource* resource = FindImageResource(fileName, "BMP");
@@ -94,7 +94,7 @@ bool ReadBmpImage(const std::string& fileName, bool fromResource, PixelBuffer& o
     return Fail(failure, "BMP Unit", "Error reading bitmap data");
 }
 
-bool ReadJpegImage(const std::string& fileName, bool fromResource, PixelBuffer& out,
+bool ReadJpegImage(const std::string& fileName, bool fromResource, Bitmap& out,
                    LoadFailure& failure) {
     if (fromResource) {
         const LibraryResource* resource = FindImageResource(fileName, "JPEG");
@@ -111,7 +111,7 @@ bool ReadJpegImage(const std::string& fileName, bool fromResource, PixelBuffer& 
     return true;
 }
 
-bool ReadTgaImage(const std::string& fileName, bool fromResource, PixelBuffer& out,
+bool ReadTgaImage(const std::string& fileName, bool fromResource, Bitmap& out,
                   LoadFailure& failure) {
     std::vector<uint8_t> bytes;
     const uint8_t* data = nullptr;
@@ -151,7 +151,7 @@ bool ReadTgaImage(const std::string& fileName, bool fromResource, PixelBuffer& o
     return Fail(failure, "TGA File Error", "Couldn't read file " + Quoted(fileName) + ".");
 }
 
-bool ReadImage(ImageKind kind, const std::string& fileName, bool fromResource, PixelBuffer& out,
+bool ReadImage(ImageKind kind, const std::string& fileName, bool fromResource, Bitmap& out,
                LoadFailure& failure) {
     switch (kind) {
     case ImageKind::Bmp:

@@ -2,7 +2,7 @@
 // caption and text each failure shows. No GL here: the texture loaders upload what this gives.
 #pragma once
 
-#include "engine/materials/PixelBuffer.h"
+#include "engine/materials/Bitmap.h"
 
 #include <string>
 
@@ -25,14 +25,14 @@ struct LoadFailure {
 
 // Each reads fileName (or, with fromResource, the resource it names) into out. On failure
 // returns false with the message in failure and out unchanged.
-bool ReadBmpImage(const std::string& fileName, bool fromResource, PixelBuffer& out,
+bool ReadBmpImage(const std::string& fileName, bool fromResource, Bitmap& out,
                   LoadFailure& failure);
-bool ReadJpegImage(const std::string& fileName, bool fromResource, PixelBuffer& out,
+bool ReadJpegImage(const std::string& fileName, bool fromResource, Bitmap& out,
                    LoadFailure& failure);
-bool ReadTgaImage(const std::string& fileName, bool fromResource, PixelBuffer& out,
+bool ReadTgaImage(const std::string& fileName, bool fromResource, Bitmap& out,
                   LoadFailure& failure);
 // Dispatches on kind; Unknown fails with an empty message (the loaders show nothing then).
-bool ReadImage(ImageKind kind, const std::string& fileName, bool fromResource, PixelBuffer& out,
+bool ReadImage(ImageKind kind, const std::string& fileName, bool fromResource, Bitmap& out,
                LoadFailure& failure);
 
 } // namespace quarn

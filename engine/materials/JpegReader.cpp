@@ -47,7 +47,7 @@ struct DecodeState {
     jpeg_decompress_struct info;
     ErrorTrap trap;
     jpeg_progress_mgr progress;
-    PixelBuffer result;
+    Bitmap result;
     const char* failure = nullptr;
 };
 
@@ -76,13 +76,12 @@ bool Decode(DecodeState& s, const uint8_t* data, size_t size, int64_t maxPixels)
     }
     s.result.width = width;
     s.result.height = height;
-    s.result.layout = PixelLayout::Rgba;
+    s.result.format = BitmapFormat::Rgba32;
+    s.result.rows = RowOrder::BottomUp;
     s.result.pixels.resize(s.result.RowBytes() * height);
     while (s.info.output_scanline < s.info.output_height) {
-        // The decoder delivers the top line first; the buffer is bottom-up.
-        JSAMPROW row =
-            s.result.pixels.data() +
-            s.result.RowBytes() * (height - 1 - static_cast<int>(s.info.output_scanline));
+        // The decoder delivers the top line first; the buffer is stored bottom-up.
+        JSAMPROW row = s.result.ScanLine(static_cast<int>(s.info.output_scanline));
         if (jpeg_read_scanlines(&s.info, &row, 1) != 1) break;
         if (s.trap.truncated) break;
     }
@@ -100,7 +99,7 @@ bool Decode(DecodeState& s, const uint8_t* data, size_t size, int64_t maxPixels)
 
 } // namespace
 
-bool DecodeJpeg(const uint8_t* data, size_t size, PixelBuffer& out, int64_t maxPixels,
+bool DecodeJpeg(const uint8_t* data, size_t size, Bitmap& out, int64_t maxPixels,
                 std::string* reason) {
     DecodeState s;
     s.info.err = jpeg_std_error(&s.trap.manager);

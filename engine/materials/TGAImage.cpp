@@ -1,6 +1,5 @@
 #include "engine/materials/TGAImage.h"
 
-#include "engine/materials/PixelBuffer.h"
 #include "engine/materials/TgaReader.h"
 
 #include <algorithm>

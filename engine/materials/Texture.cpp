@@ -135,15 +135,16 @@ TQGLTexture* TQGLTextures::Upload(const std::string& textureName, const Bitmap& 
                                  textureName.c_str(), bitmap.width, bitmap.height));
     const int in = bitmap.BytesPerPixel();
     const int out = rgba ? 4 : 3;
+    const int red = bitmap.RedFirst() ? 0 : 2;
     std::vector<uint8_t> buffer(static_cast<size_t>(bitmap.width) * bitmap.height * out);
     uint8_t* dst = buffer.data();
-    // GL wants the bottom row first; the bitmap has the top one first.
+    // GL wants the bottom line first, red first; the fourth byte of a 32-bit bitmap is ignored.
     for (int y = 0; y < bitmap.height; ++y) {
         const uint8_t* src = bitmap.ScanLine(bitmap.height - 1 - y);
         for (int x = 0; x < bitmap.width; ++x, src += in, dst += out) {
-            dst[0] = src[2];
+            dst[0] = src[red];
             dst[1] = src[1];
-            dst[2] = src[0];
+            dst[2] = src[2 - red];
             if (rgba) dst[3] = 255;
         }
     }
@@ -154,7 +155,7 @@ TQGLTexture* TQGLTextures::Upload(const std::string& textureName, const Bitmap& 
 
 TQGLTexture* TQGLTextures::AddFromBitmap(const std::string& textureName, const Bitmap& bitmap,
                                          GLenum target, GLenum magnification, GLenum minification) {
-    const bool rgba = bitmap.format != BitmapFormat::Bgr24;
+    const bool rgba = bitmap.BytesPerPixel() == 4;
     return Upload(textureName, bitmap, rgba, target, magnification, minification);
 }
 

@@ -1,7 +1,7 @@
 #include "engine/materials/TextureLoader.h"
 
 #include "engine/materials/ImageSource.h"
-#include "engine/materials/PixelBuffer.h"
+#include "engine/materials/Bitmap.h"
 #include "platform/MessageChannel.h"
 
 namespace quarn {
@@ -11,8 +11,9 @@ bool IsPlainTarget(GLenum target) {
     return target == GL_TEXTURE_1D || target == GL_TEXTURE_2D || target == GL_TEXTURE_3D;
 }
 
-GLenum FormatOf(const PixelBuffer& image) {
-    return image.layout == PixelLayout::Rgba ? GL_RGBA : GL_RGB;
+// The file readers hand GL's own layout (bottom line first, red first), uploaded as it is.
+GLenum FormatOf(const Bitmap& image) {
+    return image.format == BitmapFormat::Rgba32 ? GL_RGBA : GL_RGB;
 }
 
 // Builds the mipmap chain of one image on target. Our buffers have no row padding, so rows
@@ -33,7 +34,7 @@ bool Report(const LoadFailure& failure) {
     return false;
 }
 
-bool Upload(const std::string& fileName, const PixelBuffer& image, GLuint& handle, GLenum magFilter,
+bool Upload(const std::string& fileName, const Bitmap& image, GLuint& handle, GLenum magFilter,
             GLenum minFilter, GLenum target) {
     const GLuint name = CreateTexture(image.width, image.height, FormatOf(image),
                                       image.pixels.data(), magFilter, minFilter, target);
@@ -44,7 +45,7 @@ bool Upload(const std::string& fileName, const PixelBuffer& image, GLuint& handl
 
 bool LoadWith(ImageKind kind, const std::string& fileName, GLuint& handle, bool fromResource,
               GLenum magFilter, GLenum minFilter, GLenum target) {
-    PixelBuffer image;
+    Bitmap image;
     LoadFailure failure;
     if (!ReadImage(kind, fileName, fromResource, image, failure)) return Report(failure);
     return Upload(fileName, image, handle, magFilter, minFilter, target);
@@ -100,7 +101,7 @@ bool LoadCubeTexture(const std::string& face1, const std::string& face2, const s
         GL_TEXTURE_CUBE_MAP_POSITIVE_X, GL_TEXTURE_CUBE_MAP_NEGATIVE_X,
         GL_TEXTURE_CUBE_MAP_NEGATIVE_Y, GL_TEXTURE_CUBE_MAP_POSITIVE_Y,
         GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, GL_TEXTURE_CUBE_MAP_POSITIVE_Z};
-    PixelBuffer images[6];
+    Bitmap images[6];
     for (int i = 0; i < 6; ++i) {
         LoadFailure failure;
         if (!ReadImage(kind, *files[i], fromResource, images[i], failure)) return Report(failure);

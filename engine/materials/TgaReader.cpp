@@ -23,7 +23,7 @@ int64_t MaxTgaRunLengthPixels(size_t srcSize, int bytesPerPixel) {
     return packets * 128;
 }
 
-TgaError DecodeTgaTexture(const uint8_t* data, size_t size, PixelBuffer& out, int64_t maxPixels) {
+TgaError DecodeTgaTexture(const uint8_t* data, size_t size, Bitmap& out, int64_t maxPixels) {
     if (!data || size < TgaHeader::kBytes) return TgaError::Header;
     const TgaHeader header = TgaHeader::Parse(data);
     if (header.imageType != 2 && header.imageType != 10) return TgaError::ImageType;
@@ -38,10 +38,11 @@ TgaError DecodeTgaTexture(const uint8_t* data, size_t size, PixelBuffer& out, in
     if (!ImageSizeAcceptable(header.width, header.height, maxPixels)) return TgaError::PixelData;
     const size_t pixelCount = size_t(header.width) * header.height;
 
-    PixelBuffer result;
+    Bitmap result;
     result.width = header.width;
     result.height = header.height;
-    result.layout = bpp == 3 ? PixelLayout::Rgb : PixelLayout::Rgba;
+    result.format = bpp == 3 ? BitmapFormat::Rgb24 : BitmapFormat::Rgba32;
+    result.rows = RowOrder::BottomUp;
     if (header.imageType == 2) {
         if (available < pixelCount * bpp) return TgaError::PixelData;
         result.pixels.assign(src, src + pixelCount * bpp);

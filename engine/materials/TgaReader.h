@@ -2,7 +2,7 @@
 // 32 bits per pixel, into RGB or RGBA pixel buffers with rows bottom-up.
 #pragma once
 
-#include "engine/materials/PixelBuffer.h"
+#include "engine/materials/Bitmap.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -73,7 +73,7 @@ int64_t MaxTgaRunLengthPixels(size_t srcSize, int bytesPerPixel);
 // Decodes a whole TGA file held in memory. The ID field is skipped; files whose descriptor
 // says top-left origin are flipped so the buffer is bottom-up like every other. 24-bit files
 // give RGB, 32-bit files RGBA. On failure out is left unchanged.
-TgaError DecodeTgaTexture(const uint8_t* data, size_t size, PixelBuffer& out,
+TgaError DecodeTgaTexture(const uint8_t* data, size_t size, Bitmap& out,
                           int64_t maxPixels = kMaxImagePixels);
 
 } // namespace quarn

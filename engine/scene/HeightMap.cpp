@@ -23,7 +23,7 @@ HeightMap LoadHeightMap(const std::string& fileName) {
     if (!in) throw EngineError("Unable to open height map " + fileName);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                      std::istreambuf_iterator<char>());
-    PixelBuffer image;
+    Bitmap image;
     if (IsJpegHeightMapName(fileName)) {
         std::string reason;
         if (!DecodeJpeg(bytes.data(), bytes.size(), image, kMaxImagePixels, &reason))
@@ -36,9 +36,9 @@ HeightMap LoadHeightMap(const std::string& fileName) {
     map.height = image.height;
     map.red.resize(size_t(image.width) * size_t(image.height));
     const size_t bpp = size_t(image.BytesPerPixel());
-    // Decoded rows run bottom-up; the grid's row 0 is the top of the picture.
+    // The grid's row 0 is the top of the picture; the decoders hand red first.
     for (int y = 0; y < image.height; ++y) {
-        const uint8_t* row = &image.pixels[size_t(image.height - 1 - y) * image.RowBytes()];
+        const uint8_t* row = image.ScanLine(y);
         for (int x = 0; x < image.width; ++x)
             map.red[size_t(y) * size_t(image.width) + size_t(x)] = row[size_t(x) * bpp];
     }

@@ -18,7 +18,7 @@ void PutU32(Bytes& file, size_t at, uint32_t v) {
         file[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-BmpError Decode(const Bytes& file, PixelBuffer& out) {
+BmpError Decode(const Bytes& file, Bitmap& out) {
     return DecodeBmp(file.data(), file.size(), out);
 }
 
@@ -26,16 +26,16 @@ TEST(BmpReader, PaddingOffsetAndTopDownRowsAreHonoured) {
     for (const Bytes& file :
          {test::MakeBmp24(3, 2, kTopFirst), test::MakeBmp24(3, 2, kTopFirst, false, 10),
           test::MakeBmp24(3, 2, kTopFirst, true)}) {
-        PixelBuffer image;
+        Bitmap image;
         ASSERT_EQ(Decode(file, image), BmpError::None);
-        EXPECT_EQ(image.layout, PixelLayout::Rgb);
+        EXPECT_EQ(image.format, BitmapFormat::Rgb24);
         EXPECT_EQ(image.pixels, kBottomUp); // bottom row first, red first, no padding
     }
 }
 
 TEST(BmpReader, TruncatedOrAbsurdFilesFailWithTheMissingPart) {
     const Bytes file = test::MakeBmp24(3, 2, kTopFirst);
-    PixelBuffer image;
+    Bitmap image;
     for (size_t cut = 0; cut < file.size() - 3; ++cut) // the last row's padding may be missing
         EXPECT_EQ(Decode(Bytes(file.begin(), file.begin() + cut), image),
                   cut < 54 ? BmpError::Header : BmpError::PixelData)

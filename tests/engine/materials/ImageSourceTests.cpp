@@ -28,7 +28,7 @@ TEST(ImageSource, EmbeddedResourcesAreFoundByNameAndTypeAndDecode) {
     EXPECT_EQ(FindResource("QUARN_Checker", "bmp"), bmp);
     EXPECT_EQ(FindResource("quarn_checker", "GIF"), nullptr);
     EXPECT_EQ(FindResource("quarn", "BMP"), nullptr);
-    PixelBuffer image;
+    Bitmap image;
     LoadFailure failure;
     // Both hold, top row first: red, green, blue / white, black, (50, 100, 150).
     ASSERT_TRUE(ReadImage(ImageKind::Bmp, "quarn_checker.bmp", true, image, failure));
@@ -36,7 +36,7 @@ TEST(ImageSource, EmbeddedResourcesAreFoundByNameAndTypeAndDecode) {
               (Bytes{255, 0,   0,   255, 0, 255, 0, 255, 0,  0,   255, 255,
                      255, 255, 255, 255, 0, 0,   0, 255, 50, 100, 150, 255}));
     ASSERT_TRUE(ReadImage(ImageKind::Tga, "quarn_checker.tga", true, image, failure));
-    EXPECT_EQ(image.layout, PixelLayout::Rgba);
+    EXPECT_EQ(image.format, BitmapFormat::Rgba32);
     EXPECT_EQ(test::RgbaTopDown(image).back(), 128) << "alpha kept";
     ASSERT_TRUE(ReadImage(ImageKind::Jpeg, "quarn_checker.jpg", true, image, failure));
     ASSERT_EQ(image.width * image.height, 16 * 8); // left half red, right half blue
@@ -48,7 +48,7 @@ TEST(ImageSource, EmbeddedResourcesAreFoundByNameAndTypeAndDecode) {
 }
 
 LoadFailure FailureOf(ImageKind kind, const std::string& fileName, bool fromResource = false) {
-    PixelBuffer image;
+    Bitmap image;
     LoadFailure failure;
     EXPECT_FALSE(ReadImage(kind, fileName, fromResource, image, failure)) << fileName;
     return failure;

@@ -68,24 +68,14 @@ std::string Sha256Hex(const Bytes& input) {
     return hex;
 }
 
-Bytes RgbaTopDown(const PixelBuffer& image) {
-    Bytes out;
-    const int bpp = image.BytesPerPixel();
-    for (int y = image.height - 1; y >= 0; --y) {
-        const uint8_t* p = image.pixels.data() + image.RowBytes() * y;
-        for (int x = 0; x < image.width; ++x, p += bpp)
-            out.insert(out.end(), {p[0], p[1], p[2], bpp == 4 ? p[3] : uint8_t(255)});
-    }
-    return out;
-}
-
 Bytes RgbaTopDown(const Bitmap& bitmap) {
     Bytes out;
     const int bpp = bitmap.BytesPerPixel();
+    const int red = bitmap.RedFirst() ? 0 : 2;
     for (int y = 0; y < bitmap.height; ++y) {
         const uint8_t* p = bitmap.ScanLine(y);
         for (int x = 0; x < bitmap.width; ++x, p += bpp)
-            out.insert(out.end(), {p[2], p[1], p[0], bpp == 4 ? p[3] : uint8_t(255)});
+            out.insert(out.end(), {p[red], p[1], p[2 - red], bpp == 4 ? p[3] : uint8_t(255)});
     }
     return out;
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "engine/materials/Bitmap.h"
-#include "engine/materials/PixelBuffer.h"
 
 #include <cstdint>
 #include <string>
@@ -15,7 +14,6 @@ using Bytes = std::vector<uint8_t>;
 
 std::string Sha256Hex(const Bytes& bytes);
 // Pixels as RGBA, rows top to bottom, alpha 255 where the image has none.
-Bytes RgbaTopDown(const PixelBuffer& image);
 Bytes RgbaTopDown(const Bitmap& bitmap);
 
 // Path of a copied test file; empty when the data folder is not there.

@@ -11,7 +11,7 @@ TEST(JpegReader, TruncatedGarbageOrOversizedFilesFailWithAReason) {
     const std::string path = test::TestDataPath("imagemagick_rose.jpg"); // 70 x 46
     if (path.empty()) GTEST_SKIP() << "test data folder not present";
     const test::Bytes file = test::ReadFileBytes(path);
-    PixelBuffer image;
+    Bitmap image;
     std::string reason;
     for (size_t keep : {size_t(0), size_t(2), size_t(100), file.size() / 2, file.size() - 2}) {
         reason.clear();

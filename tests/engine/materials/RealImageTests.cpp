@@ -51,7 +51,7 @@ TEST_P(RealImage, DecodesToTheReferencePixels) {
     if (path.empty()) GTEST_SKIP() << "test data folder not present";
     const test::Bytes bytes = test::ReadFileBytes(path);
     const std::string ext = ref.file.substr(ref.file.size() - 3);
-    PixelBuffer image;
+    Bitmap image;
     if (ext == "bmp") {
         ASSERT_EQ(DecodeBmp(bytes.data(), bytes.size(), image), BmpError::None);
     } else if (ext == "tga") {

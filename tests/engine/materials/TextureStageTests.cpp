@@ -284,9 +284,15 @@ TEST_F(StageTrace, BitmapsUploadBottomRowFirstInRedGreenBlueOrder) {
     bgrx.pixels = {1, 2, 3, 0, 4, 5, 6, 0};
     list.AddFromBitmap("x", bgrx, GL_TEXTURE_2D, GL_LINEAR, GL_LINEAR);
     EXPECT_EQ(g_uploaded, (std::vector<uint8_t>{6, 5, 4, 255, 3, 2, 1, 255}));
+    // What the file decoders hand over, bottom line first and red first, goes up as it lies.
+    Bitmap decoded = bgrx;
+    decoded.format = BitmapFormat::Rgba32;
+    decoded.rows = RowOrder::BottomUp;
+    list.AddFromBitmap("decoded", decoded, GL_TEXTURE_2D, GL_LINEAR, GL_LINEAR);
+    EXPECT_EQ(g_uploaded, (std::vector<uint8_t>{1, 2, 3, 255, 4, 5, 6, 255}));
 
     bgrx.pixels.pop_back(); // one byte short of its size
     EXPECT_THROW(list.AddFromBitmap32("short", bgrx, GL_TEXTURE_2D, GL_LINEAR, GL_LINEAR),
                  EngineError);
-    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.Count(), 4);
 }

@@ -11,23 +11,23 @@ using test::Bytes;
 using test::Concat;
 using test::MakeTgaHeader;
 
-TgaError Decode(const Bytes& file, PixelBuffer& out) {
+TgaError Decode(const Bytes& file, Bitmap& out) {
     return DecodeTgaTexture(file.data(), file.size(), out);
 }
 
 TEST(TgaTexture, DepthChoosesRgbOrRgbaAndTheIdFieldIsSkipped) {
-    PixelBuffer image;
+    Bitmap image;
     ASSERT_EQ(Decode(Concat(MakeTgaHeader(2, 2, 1, 24, 0, 5), {1, 2, 3, 4, 5, 6}), image),
               TgaError::None);
-    EXPECT_EQ(image.layout, PixelLayout::Rgb);
+    EXPECT_EQ(image.format, BitmapFormat::Rgb24);
     EXPECT_EQ(image.pixels, (Bytes{3, 2, 1, 6, 5, 4}));
     ASSERT_EQ(Decode(Concat(MakeTgaHeader(2, 1, 1, 32), {1, 2, 3, 77}), image), TgaError::None);
-    EXPECT_EQ(image.layout, PixelLayout::Rgba);
+    EXPECT_EQ(image.format, BitmapFormat::Rgba32);
     EXPECT_EQ(image.pixels, (Bytes{3, 2, 1, 77}));
 }
 
 TEST(TgaTexture, TopLeftOriginIsFlippedToBottomUp) {
-    PixelBuffer image;
+    Bitmap image;
     const Bytes rows = {1, 1, 1, 2, 2, 2}; // 1 x 2, in stored order
     ASSERT_EQ(Decode(Concat(MakeTgaHeader(2, 1, 2, 24), rows), image), TgaError::None);
     EXPECT_EQ(image.pixels, rows);
@@ -36,7 +36,7 @@ TEST(TgaTexture, TopLeftOriginIsFlippedToBottomUp) {
 }
 
 TEST(TgaTexture, RunLengthPacketsExpandAndAreCutOffAtTheImageEnd) {
-    PixelBuffer image;
+    Bitmap image;
     const Bytes data = {0x82, 30, 20, 10, 0x01, 3, 2, 1, 6, 5, 4}; // run of 3, then 2 raw
     ASSERT_EQ(Decode(Concat(MakeTgaHeader(10, 5, 1, 24), data), image), TgaError::None);
     EXPECT_EQ(image.pixels, (Bytes{10, 20, 30, 10, 20, 30, 10, 20, 30, 1, 2, 3, 4, 5, 6}));
@@ -50,7 +50,7 @@ TEST(TgaTexture, RunLengthPacketsExpandAndAreCutOffAtTheImageEnd) {
 }
 
 TEST(TgaTexture, MissingOrAbsurdPixelDataFails) {
-    PixelBuffer image;
+    Bitmap image;
     Bytes longId = MakeTgaHeader(2, 1, 1, 24);
     longId[0] = 200;
     for (const Bytes& file : {
