@@ -1,8 +1,8 @@
 // Asset files through the exported C API in headless windows with real Mesa GL: scenes written
 // by the tools load and render with their textures, bad files add nothing, real 3DS models
 // import with every face.
-#include "GLProbe.h"
 #include "TestImages.h"
+#include "WindowRun.h"
 #include "quarn/QuarnGL.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,36 +23,17 @@ namespace {
 namespace fs = std::filesystem;
 using probe::Pixel;
 
-std::function<void()> g_init;
-std::function<void()> g_check; // after the second frame is drawn
-std::vector<std::string> g_messages;
-int g_frames = 0;
+using probe::g_run;
 
-void QUARN_CALL OnInit() {
-    qglSetCameraPosition(0, 0, 5);
-    qglSetCameraDirection(0, 0, -1);
-    if (g_init) g_init();
-}
-void QUARN_CALL OnAfter() {
-    if (++g_frames < 2) return;
-    if (g_check) g_check();
-    qglDestroySceneWindow();
-}
-
-class AssetApi : public ::testing::Test {
+// Each test's files in a folder of its own, removed after it.
+class AssetApi : public probe::WindowTest {
   protected:
     void SetUp() override {
+        WindowTest::SetUp();
         dir = fs::path(::testing::TempDir()) / ("assets_" + std::to_string(getpid()));
         fs::create_directories(dir);
-        g_init = nullptr;
-        g_check = nullptr;
-        g_frames = 0;
-        g_messages.clear();
-        qglSetMessageCallBack(
-            [](const char* c, const char* t) { g_messages.push_back(std::string(c) + ": " + t); });
     }
     void TearDown() override { fs::remove_all(dir); }
-    void Run() { ASSERT_EQ(qglCreateSceneWindow(64, 64, 32, 0, OnInit, nullptr, OnAfter), 0); }
     std::string Path(const std::string& name) const { return (dir / name).string(); }
 
     fs::path dir;
@@ -106,6 +86,13 @@ int ToolOutput(const std::string& command, std::string& output) {
     return pclose(pipe);
 }
 
+// Left and right of the centre in the last frame (the second): where the two quads are.
+Pixel g_left, g_right;
+void ReadLeftAndRight(int) {
+    g_left = probe::ReadFramePixel(16, 32);
+    g_right = probe::ReadFramePixel(48, 32);
+}
+
 bool Blue(const Pixel& p) {
     return p[2] > 150 && p[0] < 60 && p[1] < 60;
 }
@@ -138,11 +125,10 @@ TEST_F(AssetApi, ToolMadeSceneLoadsTwiceWithOffsetMaterialsAndShowsItsTextures) 
               0);
 
     static std::string ksf, first, second;
-    static Pixel left, right;
     static int32_t materialsBefore, firstIndex, secondIndex, staticsLoaded, materialsLoaded;
     static TQGLHandle result, lastNew, hidden;
     ksf = Path("scene.ksf"), first = Path("scene.qpk"), second = Path("repacked.qpk");
-    g_init = [] {
+    g_run.init = [] {
         qglAddMaterial("host");
         materialsBefore = qglGetStaticObjectCount();
         TQUARNPointerArray statics = nullptr, dynamics = nullptr, materials = nullptr;
@@ -162,11 +148,8 @@ TEST_F(AssetApi, ToolMadeSceneLoadsTwiceWithOffsetMaterialsAndShowsItsTextures) 
             qglSetMaterialDiffuse(materials[1], 0, 0, 0);
         }
     };
-    g_check = [] {
-        left = probe::ReadFramePixel(16, 32);
-        right = probe::ReadFramePixel(48, 32);
-    };
-    Run();
+    g_run.afterFrame = ReadLeftAndRight;
+    ASSERT_EQ(Run(), 0);
     EXPECT_EQ(materialsBefore, 0);
     EXPECT_EQ(firstIndex, 1);
     EXPECT_EQ(secondIndex, 4);
@@ -174,9 +157,10 @@ TEST_F(AssetApi, ToolMadeSceneLoadsTwiceWithOffsetMaterialsAndShowsItsTextures) 
     EXPECT_EQ(materialsLoaded, 3);
     EXPECT_EQ(result, lastNew);
     EXPECT_NE(result, hidden);
-    EXPECT_TRUE(Blue(left)) << left[0] << "," << left[1] << "," << left[2];
-    EXPECT_LT(right[0] + right[1] + right[2], 30) << "red quad should use the darkened material";
-    EXPECT_TRUE(g_messages.empty()) << g_messages.front();
+    EXPECT_TRUE(Blue(g_left)) << g_left[0] << "," << g_left[1] << "," << g_left[2];
+    EXPECT_LT(g_right[0] + g_right[1] + g_right[2], 30)
+        << "red quad should use the darkened material";
+    EXPECT_TRUE(g_run.messages.empty()) << g_run.messages.front().Line();
 }
 
 // One entry's data said to lie past the end of the archive: the scene still loads, the
@@ -204,22 +188,19 @@ TEST_F(AssetApi, ASceneLoadsWhenOneArchiveEntryIsDamaged) {
     }
     static std::string ksf, archive;
     static TQGLHandle result;
-    static Pixel left, right;
     ksf = Path("scene.ksf"), archive = Path("damaged.qpk");
-    g_init = [] {
+    g_run.init = [] {
         TQUARNPointerArray statics = nullptr, dynamics = nullptr, materials = nullptr;
         result = qglLoadSceneKSF(ksf.c_str(), archive.c_str(), &statics, &dynamics, &materials);
     };
-    g_check = [] {
-        left = probe::ReadFramePixel(16, 32);
-        right = probe::ReadFramePixel(48, 32);
-    };
-    Run();
+    g_run.afterFrame = ReadLeftAndRight;
+    ASSERT_EQ(Run(), 0);
     EXPECT_NE(result, nullptr) << (qglGetLastError() ? qglGetLastError() : "");
-    ASSERT_FALSE(g_messages.empty());
-    EXPECT_NE(g_messages.front().find("blue.bmp"), std::string::npos) << g_messages.front();
-    EXPECT_FALSE(Blue(left)) << left[0] << "," << left[1] << "," << left[2];
-    EXPECT_TRUE(Red(right)) << right[0] << "," << right[1] << "," << right[2];
+    ASSERT_FALSE(g_run.messages.empty());
+    EXPECT_NE(g_run.messages.front().Line().find("blue.bmp"), std::string::npos)
+        << g_run.messages.front().Line();
+    EXPECT_FALSE(Blue(g_left)) << g_left[0] << "," << g_left[1] << "," << g_left[2];
+    EXPECT_TRUE(Red(g_right)) << g_right[0] << "," << g_right[1] << "," << g_right[2];
 }
 
 TEST_F(AssetApi, SceneToolRefusesEmptyOutputAndNamesAMissingMaterialLibrary) {
@@ -265,7 +246,7 @@ TEST_F(AssetApi, BadScenesAndModelsAddNothing) {
     static TQGLHandle emptyResult;
     d = dir.string() + "/";
     errors.clear();
-    g_init = [] {
+    g_run.init = [] {
         TQUARNPointerArray s = nullptr, dy = nullptr, m = nullptr;
         const auto fails = [&](TQGLHandle h) {
             EXPECT_EQ(h, nullptr);
@@ -289,7 +270,7 @@ TEST_F(AssetApi, BadScenesAndModelsAddNothing) {
         EXPECT_EQ(qglGetLastError(), nullptr);
         EXPECT_EQ(QUARN_ARRAY_COUNT(m), 3);
     };
-    Run();
+    ASSERT_EQ(Run(), 0);
     ASSERT_EQ(errors.size(), 6u);
     for (size_t i : {4, 5})
         EXPECT_NE(errors[i].find("Cannot open " + d), std::string::npos) << errors[i];
@@ -320,7 +301,7 @@ TEST_F(AssetApi, RealModelsImportWithEveryFaceAndTheDirectoryStays) {
         models.emplace_back(std::string(QUARN_TEST_DATA) + "/3ds/" + name, faces);
     }
     ASSERT_EQ(models.size(), 10u);
-    g_init = [] {
+    g_run.init = [] {
         for (const auto& m : models) {
             TQGLHandle object = qglImportStatic3DS(m.first.c_str());
             imported.push_back(object ? StaticFaceCount(object) : -1);
@@ -334,7 +315,7 @@ TEST_F(AssetApi, RealModelsImportWithEveryFaceAndTheDirectoryStays) {
         cwdAfter = fs::current_path().string();
     };
     const std::string cwdBefore = fs::current_path().string();
-    Run();
+    ASSERT_EQ(Run(), 0);
     for (size_t i = 0; i < models.size(); ++i)
         EXPECT_EQ(imported[i], models[i].second) << models[i].first;
     EXPECT_EQ(dynamicFaces, 108);
@@ -349,16 +330,12 @@ TEST_F(AssetApi, ImportedModelRendersWithItsTexture) {
                    Path("quads.obj")),
               0);
     static std::string model;
-    static Pixel left, right;
     model = Path("quads.3ds");
-    g_init = [] { EXPECT_NE(qglImportStatic3DS(model.c_str()), nullptr); };
-    g_check = [] {
-        left = probe::ReadFramePixel(16, 32);
-        right = probe::ReadFramePixel(48, 32);
-    };
-    Run();
-    EXPECT_TRUE(Blue(left)) << left[0] << "," << left[1] << "," << left[2];
-    EXPECT_TRUE(Red(right)) << right[0] << "," << right[1] << "," << right[2];
+    g_run.init = [] { EXPECT_NE(qglImportStatic3DS(model.c_str()), nullptr); };
+    g_run.afterFrame = ReadLeftAndRight;
+    ASSERT_EQ(Run(), 0);
+    EXPECT_TRUE(Blue(g_left)) << g_left[0] << "," << g_left[1] << "," << g_left[2];
+    EXPECT_TRUE(Red(g_right)) << g_right[0] << "," << g_right[1] << "," << g_right[2];
 }
 
 namespace {
@@ -421,7 +398,7 @@ TEST_F(AssetApi, NonFiniteVerticesAreRefusedAndAddNothing) {
     static int32_t statics, dynamics, fineStatics;
     d = dir.string() + "/";
     errors.clear();
-    g_init = [] {
+    g_run.init = [] {
         const auto fails = [](TQGLHandle h) {
             EXPECT_EQ(h, nullptr);
             errors.push_back(qglGetLastError() ? qglGetLastError() : "");
@@ -448,7 +425,7 @@ TEST_F(AssetApi, NonFiniteVerticesAreRefusedAndAddNothing) {
         EXPECT_NE(qglImportStatic3DS((d + "fine.3ds").c_str()), nullptr); // the writer is sound
         fineStatics = qglGetStaticObjectCount();
     };
-    Run();
+    ASSERT_EQ(Run(), 0);
     ASSERT_EQ(errors.size(), 4u);
     EXPECT_NE(errors[0].find("nan.3ds"), std::string::npos) << errors[0];
     EXPECT_NE(errors[1].find("inf.3ds"), std::string::npos) << errors[1];

@@ -1,6 +1,6 @@
 // Dynamic objects through the exported C API, in headless windows with real Mesa GL: deferred
 // deletion, the host-facing transform exports, blending and billboards read back as pixels.
-#include "GLProbe.h"
+#include "WindowRun.h"
 #include "quarn/QuarnGL.h"
 
 #include <gtest/gtest.h>
@@ -11,29 +11,7 @@
 
 namespace {
 
-int g_frames = 0;
-int g_stopAfter = 1;
-void (*g_init)() = nullptr;
-void (*g_before)(int frame) = nullptr;
-void (*g_after)(int frame) = nullptr;
-
-void QUARN_CALL OnInit() {
-    if (g_init) g_init();
-}
-void QUARN_CALL OnBefore() {
-    if (g_before) g_before(g_frames + 1);
-}
-void QUARN_CALL OnAfter() {
-    ++g_frames;
-    if (g_after) g_after(g_frames);
-    if (g_frames >= g_stopAfter) qglDestroySceneWindow();
-}
-void QUARN_CALL OnMessage(const char*, const char*) {}
-
-// The centre pixel of the frame under construction (read after the objects are drawn).
-std::array<int, 3> CentrePixel() {
-    return probe::ReadFramePixel(32, 32);
-}
+using probe::g_run;
 
 // An unlit-looking material: only its emission shows.
 TQGLHandle GlowMaterial(const char* name, float r, float g, float b) {
@@ -44,40 +22,36 @@ TQGLHandle GlowMaterial(const char* name, float r, float g, float b) {
     return m;
 }
 
-class DynamicApi : public ::testing::Test {
+// One frame unless a test asks for more; the tests that look at pixels aim the camera themselves.
+class DynamicApi : public probe::WindowTest {
   protected:
     void SetUp() override {
-        g_frames = 0;
-        g_stopAfter = 1;
-        g_init = nullptr;
-        g_before = nullptr;
-        g_after = nullptr;
-        qglSetMessageCallBack(OnMessage);
+        WindowTest::SetUp();
+        g_run.stopAfter = 1;
+        g_run.aimCamera = false;
     }
-    int32_t Run() { return qglCreateSceneWindow(64, 64, 32, 0, OnInit, OnBefore, OnAfter); }
 };
 
 std::vector<TQGLHandle> g_handles;
 std::vector<int32_t> g_counts;
-std::vector<std::array<int, 3>> g_pixels;
 
 } // namespace
 
 TEST_F(DynamicApi, AnObjectDeletedAndHiddenInOneFrameIsFreedAtItsEnd) {
     g_handles.clear();
     g_counts.clear();
-    g_stopAfter = 3;
-    g_init = [] {
+    g_run.stopAfter = 3;
+    g_run.init = [] {
         for (int i = 0; i < 2; ++i)
             g_handles.push_back(qglGetDynamicObject(qglAddDynamicObject()));
     };
-    g_before = [](int frame) {
+    g_run.beforeFrame = [](int frame) {
         if (frame == 2) {
             qglSetDynamicVisibleFlag(g_handles[0], 0);
             qglDeleteDynamicObject(g_handles[0]);
         }
     };
-    g_after = [](int) { g_counts.push_back(qglGetDynamicObjectCount()); };
+    g_run.afterFrame = [](int) { g_counts.push_back(qglGetDynamicObjectCount()); };
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(g_counts, (std::vector<int32_t>{2, 2, 1})); // still listed during its last frame
     EXPECT_EQ(qglGetDynamicObject(0), g_handles[1]);
@@ -86,8 +60,8 @@ TEST_F(DynamicApi, AnObjectDeletedAndHiddenInOneFrameIsFreedAtItsEnd) {
 TEST_F(DynamicApi, TwoObjectsDeletedInOneFrameAreBothFreedAndNothingElse) {
     g_handles.clear();
     g_counts.clear();
-    g_stopAfter = 2;
-    g_init = [] {
+    g_run.stopAfter = 2;
+    g_run.init = [] {
         for (int i = 0; i < 4; ++i)
             g_handles.push_back(qglGetDynamicObject(qglAddDynamicObject()));
         g_handles.push_back(qglLoadDynamicPredefined(1, nullptr, 0, 0, -5, 0, 0, 0, 1, 1, 1));
@@ -106,8 +80,8 @@ TEST_F(DynamicApi, TwoObjectsDeletedInOneFrameAreBothFreedAndNothingElse) {
 TEST_F(DynamicApi, ObjectsMadeAfterDeletingAFlaggedSelectionSurviveTheFrameEnd) {
     g_handles.clear();
     g_counts.clear();
-    g_stopAfter = 2;
-    g_init = [] {
+    g_run.stopAfter = 2;
+    g_run.init = [] {
         g_handles.push_back(qglGetDynamicObject(qglAddDynamicObject()));
         g_handles.push_back(qglGetStaticObject(qglAddStaticObject()));
         qglAddSceneSelected(g_handles[0]); // selected first: a flagged object is refused
@@ -115,7 +89,7 @@ TEST_F(DynamicApi, ObjectsMadeAfterDeletingAFlaggedSelectionSurviveTheFrameEnd) 
         qglDeleteDynamicObject(g_handles[0]);
         qglDeleteStaticObject(g_handles[1]);
     };
-    g_after = [](int frame) {
+    g_run.afterFrame = [](int frame) {
         if (frame == 1) {
             qglDeleteSceneSelected();
             g_handles.push_back(qglGetDynamicObject(qglAddDynamicObject()));
@@ -132,7 +106,7 @@ TEST_F(DynamicApi, ObjectsMadeAfterDeletingAFlaggedSelectionSurviveTheFrameEnd) 
 }
 
 TEST_F(DynamicApi, TransformExportsRebuildAndReportTheMatrix) {
-    g_init = [] {
+    g_run.init = [] {
         TQGLHandle o = qglGetDynamicObject(qglAddDynamicObject());
         qglSetDynamicRotation(o, 10, 20, 30);
         EXPECT_EQ(qglGetDynamicYaw(o), 20);
@@ -176,7 +150,7 @@ TEST_F(DynamicApi, TransformExportsRebuildAndReportTheMatrix) {
 }
 
 TEST_F(DynamicApi, AProxyReportsItsSourcesVerticesWithItsOwnFaces) {
-    g_init = [] {
+    g_run.init = [] {
         TQGLHandle cube = qglLoadDynamicPredefined(1, nullptr, 0, 0, 0, 0, 0, 0, 2, 4, 6);
         TQUARNFaceData* data = qglGetDynamicFaceData(cube);
         ASSERT_NE(data, nullptr);
@@ -198,8 +172,7 @@ TEST_F(DynamicApi, AProxyReportsItsSourcesVerticesWithItsOwnFaces) {
 }
 
 TEST_F(DynamicApi, ABlendedQuadInFrontOfAnOpaqueOneShowsTheBlendColour) {
-    g_pixels.clear();
-    g_init = [] {
+    g_run.init = [] {
         qglSetCameraPosition(0, 0, 5);
         qglSetCameraDirection(0, 0, -1);
         TQGLHandle red = GlowMaterial("red", 1, 0, 0);
@@ -209,19 +182,17 @@ TEST_F(DynamicApi, ABlendedQuadInFrontOfAnOpaqueOneShowsTheBlendColour) {
         qglLoadDynamicPredefined(4, green, 0, 0, 1, 0, 0, 0, 1, 1, 0);
         qglLoadDynamicPredefined(4, red, 0, 0, 0, 0, 0, 0, 2, 2, 0);
     };
-    g_after = [](int) { g_pixels.push_back(CentrePixel()); };
     ASSERT_EQ(Run(), 0);
-    ASSERT_EQ(g_pixels.size(), 1u);
-    EXPECT_GE(g_pixels[0][0], 250); // red + green
-    EXPECT_GE(g_pixels[0][1], 250);
-    EXPECT_LE(g_pixels[0][2], 5);
+    ASSERT_EQ(g_run.centre.size(), 1u);
+    EXPECT_GE(g_run.centre[0][0], 250); // red + green
+    EXPECT_GE(g_run.centre[0][1], 250);
+    EXPECT_LE(g_run.centre[0][2], 5);
 }
 
 TEST_F(DynamicApi, FacesAddedWhileHiddenAreDrawnOnceShown) {
-    g_pixels.clear();
     g_handles.clear();
-    g_stopAfter = 2;
-    g_init = [] {
+    g_run.stopAfter = 2;
+    g_run.init = [] {
         qglSetCameraPosition(0, 0, 5);
         qglSetCameraDirection(0, 0, -1);
         g_handles.push_back(qglGetDynamicObject(qglAddDynamicObject()));
@@ -238,8 +209,7 @@ TEST_F(DynamicApi, FacesAddedWhileHiddenAreDrawnOnceShown) {
         qglAddDynamicFaceMaterialIndex(o, f, qglGetMaterialIndex(g_handles[1]));
         qglSetDynamicVisibleFlag(o, 0);
     };
-    g_after = [](int frame) {
-        g_pixels.push_back(CentrePixel());
+    g_run.afterFrame = [](int frame) {
         if (frame != 1) return;
         TQGLHandle o = g_handles[0];
         const int32_t n = qglAddDynamicMeshNormal(o, 0, 0, 1);
@@ -257,15 +227,14 @@ TEST_F(DynamicApi, FacesAddedWhileHiddenAreDrawnOnceShown) {
         qglSetDynamicVisibleFlag(o, 1);
     };
     ASSERT_EQ(Run(), 0);
-    ASSERT_EQ(g_pixels.size(), 2u);
-    EXPECT_LE(g_pixels[0][0], 5); // hidden: nothing drawn
-    EXPECT_GE(g_pixels[1][0], 250);
+    ASSERT_EQ(g_run.centre.size(), 2u);
+    EXPECT_LE(g_run.centre[0][0], 5); // hidden: nothing drawn
+    EXPECT_GE(g_run.centre[1][0], 250);
 }
 
 TEST_F(DynamicApi, ABillboardTurnsToFaceTheCamera) {
-    g_pixels.clear();
-    g_stopAfter = 2;
-    g_init = [] {
+    g_run.stopAfter = 2;
+    g_run.init = [] {
         qglSetCameraPosition(0, 0, 5);
         qglSetCameraDirection(0, 0, -1);
         TQGLHandle quad =
@@ -273,16 +242,15 @@ TEST_F(DynamicApi, ABillboardTurnsToFaceTheCamera) {
         qglSetDynamicBillboardFlag(quad, 1);
         qglSetDynamicBillboardType(quad, 2); // about the world Y axis
     };
-    g_after = [](int frame) {
-        g_pixels.push_back(CentrePixel());
+    g_run.afterFrame = [](int frame) {
         if (frame == 1) { // seen from +x next: an unturned quad would be edge-on
             qglSetCameraPosition(5, 0, 0);
             qglSetCameraDirection(-1, 0, 0);
         }
     };
     ASSERT_EQ(Run(), 0);
-    ASSERT_EQ(g_pixels.size(), 2u);
-    for (const auto& px : g_pixels) {
+    ASSERT_EQ(g_run.centre.size(), 2u);
+    for (const auto& px : g_run.centre) {
         EXPECT_GE(px[0], 250);
         EXPECT_GE(px[1], 250);
         EXPECT_GE(px[2], 250);

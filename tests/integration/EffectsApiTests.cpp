@@ -1,7 +1,7 @@
 // Scene effects and scene operations through the exported C API, in headless windows with real
 // Mesa GL: fog, sky box, HUD, screen text, smoke, cube-map capture, the loader screen and the
 // selection operations, read back as pixels and files.
-#include "GLProbe.h"
+#include "WindowRun.h"
 #include "quarn/QuarnGL.h"
 
 #include <gtest/gtest.h>
@@ -89,32 +89,12 @@ bool Near(const Pixel& p, Pixel want, int tolerance = 24) {
     return true;
 }
 
-int g_frames = 0;
-int g_stopAfter = 1;
-std::function<void()> g_init;
-std::function<void(int)> g_before, g_after;
-std::vector<std::string> g_messages;
+using probe::g_run;
 
 std::function<void(int)> g_shown; // after frame n is swapped to the window
 
 void QUARN_CALL OnKeyHeld(int32_t*) {
-    if (g_shown) g_shown(g_frames);
-}
-
-void QUARN_CALL OnInit() {
-    // A key held down all along: its callback runs after every buffer swap.
-    qglSetSceneKeyCallbacks(OnKeyHeld, nullptr);
-    qglRegisterSceneKey(QGL_VK_F1);
-    qglSetSceneKeyState(QGL_VK_F1, 1);
-    if (g_init) g_init();
-}
-void QUARN_CALL OnBefore() {
-    if (g_before) g_before(g_frames + 1);
-}
-void QUARN_CALL OnAfter() {
-    ++g_frames;
-    if (g_after) g_after(g_frames);
-    if (g_frames >= g_stopAfter) qglDestroySceneWindow();
+    if (g_shown) g_shown(g_run.frames);
 }
 
 // A material that shows only its emission: the colour it is drawn in, lit or not.
@@ -126,32 +106,34 @@ TQGLHandle GlowMaterial(float r, float g, float b) {
     return m;
 }
 
-class EffectsApi : public ::testing::Test {
+// One frame unless a test asks for more; the camera where the engine puts it.
+class EffectsApi : public probe::WindowTest {
   protected:
     void SetUp() override {
-        g_frames = 0;
-        g_stopAfter = 1;
-        g_init = nullptr;
-        g_before = nullptr;
-        g_after = nullptr;
+        WindowTest::SetUp();
+        g_run.stopAfter = 1;
+        g_run.aimCamera = false;
         g_shown = nullptr;
-        g_messages.clear();
-        qglSetMessageCallBack([](const char* caption, const char* text) {
-            g_messages.push_back(std::string(caption) + ": " + text);
-        });
     }
-    int32_t Run(int w = 64, int h = 64) {
-        return qglCreateSceneWindow(w, h, 32, 0, OnInit, OnBefore, OnAfter);
+    // Before the test's init, a key held down all along: its callback runs after every buffer
+    // swap.
+    static int32_t Run(int w = 64, int h = 64) {
+        g_run.init = [init = g_run.init] {
+            qglSetSceneKeyCallbacks(OnKeyHeld, nullptr);
+            qglRegisterSceneKey(QGL_VK_F1);
+            qglSetSceneKeyState(QGL_VK_F1, 1);
+            if (init) init();
+        };
+        return WindowTest::Run(w, h);
     }
 };
 
 } // namespace
 
 TEST_F(EffectsApi, FogClearColourFillsAnEmptyFrameAndDistantGeometryTakesTheFogColour) {
-    static Pixel empty, fogged, nearby;
     static TQGLHandle cube;
-    g_stopAfter = 3;
-    g_init = [] {
+    g_run.stopAfter = 3;
+    g_run.init = [] {
         qglSetEnvironmentFogClearColor(0.2f, 0.4f, 0.6f, 1);
         qglSetEnvironmentFogColor(0, 1, 0, 1);
         qglSetEnvironmentFogMode(0x0800 /* GL_EXP */);
@@ -159,16 +141,14 @@ TEST_F(EffectsApi, FogClearColourFillsAnEmptyFrameAndDistantGeometryTakesTheFogC
         cube = qglLoadDynamicPredefined(1, GlowMaterial(1, 0, 0), -40, 0, 0, 0, 0, 0, 8, 8, 8);
         qglSetDynamicVisibleFlag(cube, 0);
     };
-    g_before = [](int frame) {
+    g_run.beforeFrame = [](int frame) {
         qglSetDynamicVisibleFlag(cube, frame > 1);
         qglSetEnvironmentFogVisibleFlag(frame == 2);
         if (frame == 3) qglSetDynamicPosition(cube, -10, 0, 0);
     };
-    g_after = [](int frame) {
-        const Pixel p = probe::ReadFramePixel(32, 32);
-        (frame == 1 ? empty : frame == 2 ? fogged : nearby) = p;
-    };
     ASSERT_EQ(Run(), 0);
+    ASSERT_EQ(g_run.centre.size(), 3u);
+    const Pixel empty = g_run.centre[0], fogged = g_run.centre[1], nearby = g_run.centre[2];
     EXPECT_TRUE(Near(empty, {51, 102, 153}, 2)) << empty[0] << "," << empty[1] << "," << empty[2];
     EXPECT_TRUE(Near(fogged, {0, 255, 0}, 8)); // 37 units through density 0.2: all fog
     EXPECT_TRUE(Near(nearby, {255, 0, 0}, 8)); // fog off again: the cube's own colour
@@ -189,10 +169,8 @@ TEST_F(EffectsApi, EachSkyBoxFaceShowsItsOwnColourInItsDirection) {
     // Directions of frames 1..4: -X, +X, -Z, +Z; each shows faces 3, 4, 2, 1.
     static const std::array<std::array<float, 3>, 4> directions{
         {{-1, 0, 0}, {1, 0, 0}, {0, 0, -1}, {0, 0, 1}}};
-    static std::vector<Pixel> seen;
-    seen.clear();
-    g_stopAfter = 4;
-    g_init = [] {
+    g_run.stopAfter = 4;
+    g_run.init = [] {
         qglInitEnvironmentSkybox(files[0].c_str(), files[1].c_str(), files[2].c_str(),
                                  files[3].c_str(), files[4].c_str(), files[5].c_str());
         qglSetEnvironmentSkyboxVisibleFlag(1);
@@ -200,18 +178,17 @@ TEST_F(EffectsApi, EachSkyBoxFaceShowsItsOwnColourInItsDirection) {
         qglSetCameraDirection(-1, 0, 0);
     };
     // The view is applied before the host's before-render: turn for the next frame after one.
-    g_after = [](int frame) {
-        seen.push_back(probe::ReadFramePixel(32, 32));
+    g_run.afterFrame = [](int frame) {
         const auto& d = directions[size_t(frame % 4)];
         qglSetCameraDirection(d[0], d[1], d[2]);
     };
     ASSERT_EQ(Run(), 0);
-    EXPECT_TRUE(g_messages.empty());
-    ASSERT_EQ(seen.size(), 4u);
-    EXPECT_TRUE(Near(seen[0], colours[2]));
-    EXPECT_TRUE(Near(seen[1], colours[3]));
-    EXPECT_TRUE(Near(seen[2], colours[1]));
-    EXPECT_TRUE(Near(seen[3], colours[0]));
+    EXPECT_TRUE(g_run.messages.empty());
+    ASSERT_EQ(g_run.centre.size(), 4u);
+    EXPECT_TRUE(Near(g_run.centre[0], colours[2]));
+    EXPECT_TRUE(Near(g_run.centre[1], colours[3]));
+    EXPECT_TRUE(Near(g_run.centre[2], colours[1]));
+    EXPECT_TRUE(Near(g_run.centre[3], colours[0]));
     for (const std::string& f : files)
         std::remove(f.c_str());
 }
@@ -220,8 +197,8 @@ TEST_F(EffectsApi, HudRectangleCoversExactlyItsProjectedPixels) {
     static Image frame;
     static TQGLHandle stray;
     static const std::string shot = TempPath("hud") + ".bmp";
-    g_stopAfter = 2;
-    g_init = [] {
+    g_run.stopAfter = 2;
+    g_run.init = [] {
         // 32 x 16 centred at (40, 30) from the top-left of a 128 x 96 screen.
         qglAddDynamicHUDObject(32, 16, 40, 30, 128, 96, GlowMaterial(1, 0, 0));
         // A material handle that is not in the list: reported, never drawn.
@@ -233,7 +210,7 @@ TEST_F(EffectsApi, HudRectangleCoversExactlyItsProjectedPixels) {
     };
     ASSERT_EQ(Run(128, 96), 0);
     EXPECT_NE(stray, nullptr);
-    EXPECT_EQ(g_messages.size(), 1u);
+    EXPECT_EQ(g_run.messages.size(), 1u);
     frame = ReadBmp(shot);
     ASSERT_EQ(frame.width, 128);
     // GL window coordinates: x 24..55, y 96 - 30 - 8 = 58 .. 73.
@@ -252,11 +229,11 @@ TEST_F(EffectsApi, TextShowsInTheFrameItWasAddedOnlyAndOddBytesDrawAsQuestionMar
     static std::array<std::string, 3> shots;
     for (size_t i = 0; i < 3; ++i)
         shots[i] = TempPath("text" + std::to_string(i)) + ".bmp";
-    g_stopAfter = 4;
+    g_run.stopAfter = 4;
     g_shown = [](int frame) {
         if (frame <= 3) qglCopySceneScreenToBitmapFile(shots[size_t(frame - 1)].c_str());
     };
-    g_before = [](int frame) {
+    g_run.beforeFrame = [](int frame) {
         if (frame == 1) qglAddSceneText("\x01\xfe", 4, 64 + 4);
         if (frame == 3) qglAddSceneText("??", 4, 64 + 4);
         if (frame == 2) { // far off the window at either end of the range: drawn nowhere
@@ -286,12 +263,12 @@ TEST_F(EffectsApi, SmokeWithAMissingTextureIsReportedOnceAndStillPutsPixelsOnScr
     static std::vector<int> lit;
     static TQGLHandle smoke;
     lit.clear();
-    g_stopAfter = 12;
-    g_init = [] {
+    g_run.stopAfter = 12;
+    g_run.init = [] {
         smoke = qglAddDynamicSmokeParticleSystem(-6, -1, 0, 1, 1, 1, 1, 0, 0, 0, 10, 100, 60, 20, 0,
                                                  0, 1, "no-such-smoke.bmp");
     };
-    g_after = [](int) {
+    g_run.afterFrame = [](int) {
         int n = 0;
         for (int y = 0; y < 64; y += 2)
             for (int x = 0; x < 64; x += 2)
@@ -300,7 +277,7 @@ TEST_F(EffectsApi, SmokeWithAMissingTextureIsReportedOnceAndStillPutsPixelsOnScr
     };
     ASSERT_EQ(Run(), 0);
     ASSERT_NE(smoke, nullptr);
-    EXPECT_EQ(g_messages.size(), 1u);
+    EXPECT_EQ(g_run.messages.size(), 1u);
     ASSERT_EQ(lit.size(), 12u);
     EXPECT_GT(lit.back(), 0);
     qglSetDynamicSmokeParticleSystemEnabledFlag(nullptr, 0); // not a system: an error, no crash
@@ -310,8 +287,8 @@ TEST_F(EffectsApi, SmokeWithAMissingTextureIsReportedOnceAndStillPutsPixelsOnScr
 TEST_F(EffectsApi, CubeMapCaptureKeepsTheHostsProjection) {
     static std::array<float, 16> before{}, after{};
     static const std::string dir = TempPath("cubeprojection") + "/";
-    g_stopAfter = 1;
-    g_init = [] {
+    g_run.stopAfter = 1;
+    g_run.init = [] {
         using GetFloatv = void (*)(unsigned, float*);
         const auto get = probe::GLEntry<GetFloatv>("glGetFloatv");
         ASSERT_NE(get, nullptr);
@@ -331,8 +308,8 @@ TEST_F(EffectsApi, CubeMapCaptureKeepsTheHostsProjection) {
 
 TEST_F(EffectsApi, CubeMapCaptureWritesSixViewsAndAnObjectInPlusXShowsOnlyThere) {
     static const std::string dir = TempPath("cube") + "/";
-    g_stopAfter = 1;
-    g_init = [] {
+    g_run.stopAfter = 1;
+    g_run.init = [] {
         const int32_t red = qglGetMaterialIndex(GlowMaterial(1, 0, 0));
         TQGLHandle mesh = qglGetStaticObject(qglAddStaticObject());
         const int32_t n = qglAddStaticMeshNormal(mesh, -1, 0, 0);
@@ -381,12 +358,12 @@ TEST_F(EffectsApi, LoaderScreenShowsItsImageAtOnce) {
     static const std::string shot = TempPath("loadershot") + ".bmp";
     WriteSolidBmp(image, 8, 8, {0, 0, 255});
     static Pixel later;
-    g_init = [] {
+    g_run.init = [] {
         qglSetEnvironmentFogClearColor(0, 1, 0, 1);
         qglRenderLoaderScreen(image.c_str());
         qglCopySceneScreenToBitmapFile(shot.c_str());
     };
-    g_after = [](int) { later = probe::ReadFramePixel(4, 4); };
+    g_run.afterFrame = [](int) { later = probe::ReadFramePixel(4, 4); };
     ASSERT_EQ(Run(), 0);
     const Image frame = ReadBmp(shot);
     ASSERT_EQ(frame.width, 64);
@@ -400,7 +377,7 @@ TEST_F(EffectsApi, LoaderScreenShowsItsImageAtOnce) {
 
 TEST_F(EffectsApi, SelectionOperationsMoveTurnScaleAndDeleteBySelectedAmounts) {
     static TQGLHandle picked, other;
-    g_init = [] {
+    g_run.init = [] {
         picked = qglLoadDynamicPredefined(1, nullptr, 1, 2, 3, 0, 0, 0, 1, 1, 1);
         other = qglLoadDynamicPredefined(1, nullptr, 0, 0, 0, 0, 0, 0, 1, 1, 1);
         qglSetCameraDirection(-1, 0, 0);
@@ -453,9 +430,9 @@ TEST_F(EffectsApi, SelectionOperationsMoveTurnScaleAndDeleteBySelectedAmounts) {
 }
 
 TEST_F(EffectsApi, SceneMapRendersTrackedMarkersIntoTheMapMaterialShownByAHud) {
-    static Pixel centre, corner;
+    static Pixel corner;
     static TQGLHandle tracked;
-    g_init = [] {
+    g_run.init = [] {
         TQGLHandle map = qglAddMaterial("map");
         qglSetMaterialLightFlag(map, 0);
         ASSERT_NE(qglAddMaterialRenderTargetShader(map, 32), nullptr);
@@ -467,13 +444,12 @@ TEST_F(EffectsApi, SceneMapRendersTrackedMarkersIntoTheMapMaterialShownByAHud) {
         qglSetSceneMapRenderFlag(1);
         // The map texture over the whole 64 x 64 screen.
         qglAddDynamicHUDObject(64, 64, 32, 32, 64, 64, map);
-        qglSetSceneMapMaterial(&centre); // not a material: refused, the map material stays
+        qglSetSceneMapMaterial(&corner); // not a material: refused, the map material stays
     };
-    g_after = [](int) {
-        centre = probe::ReadFramePixel(32, 32);
-        corner = probe::ReadFramePixel(4, 4);
-    };
+    g_run.afterFrame = [](int) { corner = probe::ReadFramePixel(4, 4); };
     ASSERT_EQ(Run(), 0);
+    ASSERT_EQ(g_run.centre.size(), 1u);
+    const Pixel centre = g_run.centre[0];
     EXPECT_TRUE(Near(centre, {255, 0, 0}, 16)) << centre[0] << "," << centre[1] << "," << centre[2];
     EXPECT_TRUE(Near(corner, {0, 0, 0}, 16));
     EXPECT_NE(qglGetLastError(), nullptr);
@@ -482,8 +458,8 @@ TEST_F(EffectsApi, SceneMapRendersTrackedMarkersIntoTheMapMaterialShownByAHud) {
 TEST_F(EffectsApi, TheSceneMapPassKeepsTheHostsClearColour) {
     static std::vector<Pixel> corners;
     corners.clear();
-    g_stopAfter = 5; // the map renders in the first and the fifth frame
-    g_init = [] {
+    g_run.stopAfter = 5; // the map renders in the first and the fifth frame
+    g_run.init = [] {
         qglSetEnvironmentFogClearColor(0, 0, 1, 1);
         TQGLHandle map = qglAddMaterial("map");
         ASSERT_NE(qglAddMaterialRenderTargetShader(map, 32), nullptr);
@@ -491,7 +467,7 @@ TEST_F(EffectsApi, TheSceneMapPassKeepsTheHostsClearColour) {
         qglSetSceneMapTextureDimentions(32);
         qglSetSceneMapRenderFlag(1);
     };
-    g_after = [](int) { corners.push_back(probe::ReadFramePixel(4, 4)); };
+    g_run.afterFrame = [](int) { corners.push_back(probe::ReadFramePixel(4, 4)); };
     ASSERT_EQ(Run(), 0);
     ASSERT_EQ(corners.size(), 5u);
     for (const Pixel& p : corners)
@@ -499,9 +475,8 @@ TEST_F(EffectsApi, TheSceneMapPassKeepsTheHostsClearColour) {
 }
 
 TEST_F(EffectsApi, ClearingTheMapMaterialWithNullLeavesItsTextureUnrendered) {
-    static Pixel centre;
     static std::string error;
-    g_init = [] {
+    g_run.init = [] {
         TQGLHandle map = qglAddMaterial("map");
         qglSetMaterialLightFlag(map, 0);
         ASSERT_NE(qglAddMaterialRenderTargetShader(map, 32), nullptr);
@@ -515,32 +490,29 @@ TEST_F(EffectsApi, ClearingTheMapMaterialWithNullLeavesItsTextureUnrendered) {
         qglSetSceneMapMaterial(nullptr);
         error = qglGetLastError() ? qglGetLastError() : "";
     };
-    g_after = [](int) { centre = probe::ReadFramePixel(32, 32); };
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(error, "");
-    EXPECT_LT(centre[0], 128); // no red marker: the map went nowhere
+    ASSERT_EQ(g_run.centre.size(), 1u);
+    EXPECT_LT(g_run.centre[0][0], 128); // no red marker: the map went nowhere
 }
 
 TEST_F(EffectsApi, LensFlareAheadFadesInAdditivelyAndFollowsTheCamera) {
     static const std::string white = TempPath("flare") + ".bmp";
     WriteSolidBmp(white, 4, 4, {255, 255, 255});
-    static std::vector<Pixel> centres;
-    centres.clear();
-    g_stopAfter = 3;
-    g_init = [] {
+    g_run.stopAfter = 3;
+    g_run.init = [] {
         const char* f = white.c_str();
         qglSetCameraPosition(5, 0, 0);
         qglSetCameraDirection(-1, 0, 0);
         qglInitEnvironmentLensFlare(f, f, f, f, f, f, f, f, f, 64, 64);
         qglSetEnvironmentLensFlareLightPosition(-100, 0, 0); // straight ahead
     };
-    g_after = [](int) { centres.push_back(probe::ReadFramePixel(32, 32)); };
     ASSERT_EQ(Run(), 0);
     std::remove(white.c_str());
-    ASSERT_EQ(centres.size(), 3u);
+    ASSERT_EQ(g_run.centre.size(), 3u);
     // Brightness 0.1 in the first frame: the first two elements at 0.1, the rest at 0.
-    EXPECT_TRUE(Near(centres[0], {51, 51, 51}, 6)) << centres[0][0];
-    EXPECT_TRUE(Near(centres[2], {255, 255, 255}, 2)); // ten elements added up
+    EXPECT_TRUE(Near(g_run.centre[0], {51, 51, 51}, 6)) << g_run.centre[0][0];
+    EXPECT_TRUE(Near(g_run.centre[2], {255, 255, 255}, 2)); // ten elements added up
     float x, y, z;
     qglGetEnvironmentLensFlareLightPosition(&x, &y, &z);
     EXPECT_FLOAT_EQ(x, -95); // the offset plus the camera position

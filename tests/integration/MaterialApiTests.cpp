@@ -150,8 +150,8 @@ TEST_F(MaterialApi, BadShadersAndMisusedValueExportsAreReportedAndFramesGoOn) {
     // Every failed program left its stage behind, drawing with the fixed-function pipeline.
     EXPECT_EQ(qglGetMaterialShaderCount(g_material), 4);
     bool compileErrorShown = false;
-    for (const std::string& m : g_run.messages)
-        compileErrorShown = compileErrorShown || m.find(brokenHead) != std::string::npos;
+    for (const probe::Message& m : g_run.messages)
+        compileErrorShown = compileErrorShown || m.Line().find(brokenHead) != std::string::npos;
     EXPECT_TRUE(compileErrorShown);
 }
 
@@ -203,7 +203,7 @@ TEST_F(MaterialApi, ABumpMappedQuadIsBrightWithTheLightInFrontAndDarkWithItBehin
         if (frame == 1) qglSetSceneBumpLight(0, 0, -3, 0);
     };
     ASSERT_EQ(Run(), 0);
-    EXPECT_TRUE(g_run.messages.empty()) << g_run.messages.front();
+    EXPECT_TRUE(g_run.messages.empty()) << g_run.messages.front().Line();
     ASSERT_EQ(g_run.centre.size(), 2u);
     EXPECT_GT(g_run.centre[0][0], 200);
     EXPECT_LT(g_run.centre[1][0], 60);
@@ -227,8 +227,8 @@ TEST_F(MaterialApi, EachFailingBumpProgramGivesTwoMessages) {
     };
     ASSERT_EQ(Run(), 0);
     std::vector<std::string> cg;
-    for (const std::string& m : g_run.messages)
-        if (m.rfind("CG Initialization Error!: ", 0) == 0) cg.push_back(m);
+    for (const probe::Message& m : g_run.messages)
+        if (m.Line().rfind("CG Initialization Error!: ", 0) == 0) cg.push_back(m.Line());
     EXPECT_EQ(cg.size(), 4u);
     for (const char* name : {"/FragmentShader.cg", "/VertexShader.cg"})
         std::remove((folder + name).c_str());

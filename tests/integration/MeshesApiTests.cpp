@@ -74,9 +74,9 @@ TEST_F(MeshesApi, ArraysBuildADrawableMeshAndABadIndexAddsNothing) {
     EXPECT_EQ(g_first, 0);
     EXPECT_EQ(g_badResult, -1);
     ASSERT_FALSE(g_run.messages.empty());
-    EXPECT_NE(g_run.messages.back().find("Face 1: vertex index 4 is outside 0..3"),
+    EXPECT_NE(g_run.messages.back().Line().find("Face 1: vertex index 4 is outside 0..3"),
               std::string::npos)
-        << g_run.messages.back();
+        << g_run.messages.back().Line();
     EXPECT_EQ(g_faceCount, 2); // the failed call added no face
     // Normals were appended after the one vertex-less normal array: indices 0..3 alike.
     EXPECT_EQ(std::vector<int32_t>(g_normalIndices, g_normalIndices + 6),
@@ -115,9 +115,10 @@ TEST_F(MeshesApi, ProjectionFarPlaneCullsAndDrawsFromTheNextFrame) {
     EXPECT_EQ(g_stats[0].triangles, 2);
     EXPECT_EQ(g_stats[0].objects, 1);
     ASSERT_FALSE(g_run.messages.empty());
-    EXPECT_NE(g_run.messages.front().find("needs 0 < field of view < 180 and 0 < near < far"),
-              std::string::npos)
-        << g_run.messages.front();
+    EXPECT_NE(
+        g_run.messages.front().Line().find("needs 0 < field of view < 180 and 0 < near < far"),
+        std::string::npos)
+        << g_run.messages.front().Line();
     EXPECT_EQ(g_stats[1].triangles, 0); // culled by the far plane
     EXPECT_EQ(g_stats[1].objects, 0);
     EXPECT_EQ(g_stats[1].nodes, 1);

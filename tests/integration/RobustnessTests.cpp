@@ -1,6 +1,6 @@
 // Hostile and careless host calls through the exported C API, in real headless windows: none
 // may take the host down or hand it a wrong answer.
-#include "GLProbe.h"
+#include "WindowRun.h"
 #include "quarn/QuarnGL.h"
 
 #include <gtest/gtest.h>
@@ -28,27 +28,7 @@ std::vector<unsigned char> ReadFile(const std::string& path) {
     return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), {});
 }
 
-int g_frames = 0;
-int g_stopAfter = 2;
-void (*g_init)() = nullptr;
-void (*g_before)(int frame) = nullptr;
-void (*g_after)(int frame) = nullptr;
-std::vector<std::string> g_messages;
-void (*g_onMessage)() = nullptr;
-
-void QUARN_CALL OnInit() {
-    qglSetCameraPosition(0, 0, 5);
-    qglSetCameraDirection(0, 0, -1);
-    if (g_init) g_init();
-}
-void QUARN_CALL OnBefore() {
-    if (g_before) g_before(g_frames + 1);
-}
-void QUARN_CALL OnAfter() {
-    ++g_frames;
-    if (g_after) g_after(g_frames);
-    if (g_frames >= g_stopAfter) qglDestroySceneWindow();
-}
+using probe::g_run;
 
 // A red lit triangle facing the camera, covering the window's centre.
 TQGLHandle AddRedTriangle() {
@@ -67,25 +47,7 @@ TQGLHandle AddRedTriangle() {
     return mesh;
 }
 
-class Robustness : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        g_frames = 0;
-        g_stopAfter = 2;
-        g_init = nullptr;
-        g_before = g_after = nullptr;
-        g_onMessage = nullptr;
-        g_messages.clear();
-        qglSetMessageCallBack([](const char*, const char* text) {
-            g_messages.emplace_back(text);
-            if (g_onMessage) g_onMessage();
-        });
-        qglClearLastError();
-    }
-    int32_t Run(int width = 64, int height = 64, int depth = 32) {
-        return qglCreateSceneWindow(width, height, depth, 0, OnInit, OnBefore, OnAfter);
-    }
-};
+class Robustness : public probe::WindowTest {};
 
 std::vector<std::string> g_nested;
 
@@ -100,37 +62,38 @@ void TryNestedWindow() {
 
 TEST_F(Robustness, OpeningAWindowFromInsideTheRunningLoopIsRefused) {
     g_nested.clear();
-    g_init = [] { TryNestedWindow(); };
-    g_before = [](int frame) {
+    g_run.init = [] { TryNestedWindow(); };
+    g_run.beforeFrame = [](int frame) {
         if (frame == 1) TryNestedWindow();
         // An error inside a frame reaches the message callback, which tries again.
         if (frame == 2) {
-            g_onMessage = [] {
-                g_onMessage = nullptr; // once: the refusal is reported through here too
+            g_run.onMessage = [] {
+                g_run.onMessage = nullptr; // once: the refusal is reported through here too
                 TryNestedWindow();
             };
             qglCopySceneScreenToBitmapFile(nullptr);
         }
     };
-    g_after = [](int frame) {
+    g_run.afterFrame = [](int frame) {
         if (frame == 1) TryNestedWindow();
     };
-    g_stopAfter = 3;
+    g_run.stopAfter = 3;
     EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(g_frames, 3); // the loop went on undisturbed
+    EXPECT_EQ(g_run.frames, 3); // the loop went on undisturbed
     const std::string refused = "-1 qglCreateSceneWindow: a scene window is already running";
     EXPECT_EQ(g_nested, std::vector<std::string>(4, refused));
     EXPECT_EQ(qglGetSceneActualWidth(), 64); // still the outer window's screen
     // Once the loop has ended the window opens again.
-    g_frames = 0;
-    g_init = nullptr, g_before = nullptr, g_after = nullptr;
+    g_run.init = nullptr;
+    g_run.beforeFrame = nullptr;
+    g_run.afterFrame = nullptr;
     EXPECT_EQ(Run(32, 32), 0);
-    EXPECT_EQ(g_frames, 3);
+    EXPECT_EQ(g_run.frames, 3);
 }
 
 TEST_F(Robustness, RebuildingAnOctreeAfterTheWindowClosedDropsItsDisplayLists) {
     static TQGLHandle mesh;
-    g_init = [] { mesh = AddRedTriangle(); };
+    g_run.init = [] { mesh = AddRedTriangle(); };
     ASSERT_EQ(Run(), 0);        // drawn twice: the octree holds display lists of that context
     qglBuildStaticOctree(mesh); // frees the old lists with no context left
     ASSERT_NE(qglGetLastError(), nullptr);
@@ -141,7 +104,7 @@ TEST_F(Robustness, RebuildingAnOctreeAfterTheWindowClosedDropsItsDisplayLists) {
 
 TEST_F(Robustness, WindowSizeAndColourDepthAreChecked) {
     static bool initialised;
-    g_init = [] { initialised = true; };
+    g_run.init = [] { initialised = true; };
     const int bad[][3] = {{0, 48, 32},        {64, 0, 32},  {-64, 48, 32}, {64, INT_MIN, 32},
                           {64, 48, 0},        {64, 48, 8},  {64, 48, 15},  {64, 48, 33},
                           {64, 48, 256 + 32}, {64, 48, -32}};
@@ -154,9 +117,8 @@ TEST_F(Robustness, WindowSizeAndColourDepthAreChecked) {
         EXPECT_STREQ(qglGetLastError(), "Could not create render screen");
     }
     for (int depth : {16, 24, 32}) {
-        g_frames = 0;
         EXPECT_EQ(Run(64, 48, depth), 0) << depth;
-        EXPECT_EQ(g_frames, 2);
+        EXPECT_EQ(g_run.frames, 2);
     }
 }
 
@@ -165,7 +127,7 @@ TEST_F(Robustness, ScreenshotRectanglesNeverOutgrowTheWindow) {
     files.clear();
     for (int i = 0; i < 6; ++i)
         files.push_back(TempFile("quarn_rect" + std::to_string(i)));
-    g_after = [](int frame) {
+    g_run.afterFrame = [](int frame) {
         if (frame != 2) return;
         qglCopySceneScreenPartToBitmapFile(files[0].c_str(), 0, 0, 100000, 500);
         qglCopySceneScreenPartToBitmapFile(files[1].c_str(), 0, 0, INT_MAX, INT_MAX);
@@ -182,8 +144,9 @@ TEST_F(Robustness, ScreenshotRectanglesNeverOutgrowTheWindow) {
     EXPECT_EQ(ReadFile(files[3]).size(), 54 + row * 7);
     EXPECT_TRUE(ReadFile(files[4]).empty()); // refused: nothing written
     EXPECT_TRUE(ReadFile(files[5]).empty());
-    ASSERT_EQ(g_messages.size(), 2u);
-    EXPECT_EQ(g_messages[0].rfind("Invalid screenshot size -5 x 10", 0), 0u) << g_messages[0];
+    ASSERT_EQ(g_run.messages.size(), 2u);
+    EXPECT_EQ(g_run.messages[0].text.rfind("Invalid screenshot size -5 x 10", 0), 0u)
+        << g_run.messages[0].text;
     for (const std::string& f : files)
         std::remove(f.c_str());
 }
@@ -201,18 +164,18 @@ TEST_F(Robustness, ScreenshotsShowTheFrameTheWindowShows) {
     static std::string early, late, first;
     static probe::Pixel drawn;
     early = TempFile("quarn_early"), late = TempFile("quarn_late"), first = TempFile("quarn_first");
-    g_init = [] { AddRedTriangle(); };
-    g_before = [](int frame) {
+    g_run.init = [] { AddRedTriangle(); };
+    g_run.beforeFrame = [](int frame) {
         // Frame 1 has not been shown yet: the window shows nothing.
         if (frame == 1) qglCopySceneScreenToBitmapFile(first.c_str());
         // Before frame 3 is drawn the window shows frame 2.
         if (frame == 3) qglCopySceneScreenToBitmapFile(early.c_str());
     };
-    g_after = [](int frame) {
+    g_run.afterFrame = [](int frame) {
         if (frame == 2) drawn = probe::ReadFramePixel(32, 32);
         if (frame == 3) qglCopySceneScreenToBitmapFile(late.c_str());
     };
-    g_stopAfter = 3;
+    g_run.stopAfter = 3;
     EXPECT_EQ(Run(), 0);
     EXPECT_EQ(qglGetLastError(), nullptr);
     ASSERT_GT(drawn[0], 100); // the lit red triangle
@@ -227,7 +190,7 @@ TEST_F(Robustness, ScreenshotsShowTheFrameTheWindowShows) {
 TEST_F(Robustness, AMatrixSetWithoutItsFlagRebuildsToTheSameMatrix) {
     static std::vector<std::string> failures;
     failures.clear();
-    g_init = [] {
+    g_run.init = [] {
         TQGLHandle a = qglGetDynamicObject(qglAddDynamicObject());
         TQGLHandle b = qglGetDynamicObject(qglAddDynamicObject());
         const float angles[][3] = {{20, 30, 40}, {-45, 170, -120}, {89, -10, 5}, {0, 90, 0},
@@ -252,7 +215,7 @@ TEST_F(Robustness, AMatrixSetWithoutItsFlagRebuildsToTheSameMatrix) {
                                    std::to_string(r));
         }
     };
-    g_stopAfter = 1;
+    g_run.stopAfter = 1;
     EXPECT_EQ(Run(), 0);
     EXPECT_EQ(qglGetLastError(), nullptr);
     EXPECT_TRUE(failures.empty()) << ::testing::PrintToString(failures);
@@ -291,14 +254,13 @@ bool HeapIsMeasurable() {
 // Under AddressSanitizer the leak check at exit does this job (the heap is its own there).
 TEST_F(Robustness, OpeningTheWindowTwentyTimesWithContentDoesNotGrowMemory) {
     if (!HeapIsMeasurable()) GTEST_SKIP() << "the C runtime's heap cannot be measured here";
-    g_init = [] {
+    g_run.init = [] {
         AddRedTriangle();
         TQGLHandle cube = qglLoadDynamicPredefined(1, nullptr, 0, 0, 0, 0, 0, 0, 1, 1, 1);
         qglSetDynamicPosition(cube, 1, 1, 0);
     };
     std::vector<long> inUse;
     for (int cycle = 0; cycle < 20; ++cycle) {
-        g_frames = 0;
         ASSERT_EQ(Run(), 0);
         inUse.push_back(HeapInUseKiB());
     }
@@ -433,7 +395,7 @@ TQGLHandle g_firstWindowMesh, g_firstWindowCube, g_firstWindowMaterial;
 
 TEST_F(Robustness, StaleForeignAndWrongKindHandlesAreRefused) {
     g_probe = HandleProbe{};
-    g_init = [] {
+    g_run.init = [] {
         TQGLHandle mesh = AddRedTriangle();
         TQGLHandle material = qglAddMaterial("plain");
         TQGLHandle stage = qglAddMaterialRenderTargetShader(material, 64);
@@ -466,7 +428,7 @@ TEST_F(Robustness, StaleForeignAndWrongKindHandlesAreRefused) {
         EXPECT_EQ(qglGetLastError(), nullptr);
     };
     static TQGLHandle deletedCube, deletedMesh;
-    g_before = [](int frame) {
+    g_run.beforeFrame = [](int frame) {
         if (frame == 1) {
             // Deleted: still drawn this frame, but the host gave the handle up at once.
             deletedCube = qglLoadDynamicPredefined(1, nullptr, 0, 0, 0, 0, 0, 0, 1, 1, 1);
@@ -482,17 +444,16 @@ TEST_F(Robustness, StaleForeignAndWrongKindHandlesAreRefused) {
             g_probe.StaticCalls("stale", deletedMesh);
         }
     };
-    g_stopAfter = 3;
+    g_run.stopAfter = 3;
     EXPECT_EQ(Run(), 0);
     // The next window has a new scene: the first window's objects are gone.
-    g_init = [] {
+    g_run.init = [] {
         g_probe.DynamicCalls("stale", g_firstWindowCube);
         g_probe.StaticCalls("stale", g_firstWindowMesh);
         g_probe.MaterialCalls("stale", g_firstWindowMaterial);
     };
-    g_before = nullptr;
-    g_frames = 0;
-    g_stopAfter = 1;
+    g_run.beforeFrame = nullptr;
+    g_run.stopAfter = 1;
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(g_probe.wrong.empty()) << ::testing::PrintToString(g_probe.wrong);
     EXPECT_EQ(g_probe.refused, g_probe.tried);
@@ -510,7 +471,7 @@ TQGLHandle g_firstWindowHud, g_firstWindowSmoke;
 TEST_F(Robustness, EffectSelectionAndSceneMapHandlesAreChecked) {
     g_probe = HandleProbe{};
     static TQGLHandle cube;
-    g_init = [] {
+    g_run.init = [] {
         TQGLHandle mesh = AddRedTriangle();
         TQGLHandle material = qglAddMaterial("hud");
         TQGLHandle stage = qglAddMaterialRenderTargetShader(material, 32);
@@ -572,7 +533,7 @@ TEST_F(Robustness, EffectSelectionAndSceneMapHandlesAreChecked) {
         EXPECT_EQ(qglGetLastError(), nullptr);
     };
     static TQGLHandle deletedCube, deletedMesh;
-    g_before = [](int frame) {
+    g_run.beforeFrame = [](int frame) {
         if (frame == 1) {
             // Deleted but not yet freed: the selection and the scene map refuse them at once.
             deletedCube = qglLoadDynamicPredefined(1, nullptr, 0, 0, 0, 0, 0, 0, 1, 1, 1);
@@ -587,17 +548,16 @@ TEST_F(Robustness, EffectSelectionAndSceneMapHandlesAreChecked) {
             g_probe.DynamicCalls("stale", deletedCube);
         }
     };
-    g_stopAfter = 3;
+    g_run.stopAfter = 3;
     EXPECT_EQ(Run(), 0);
     // A new window, a new scene: the first window's HUD object and smoke system are gone.
-    g_init = [] {
+    g_run.init = [] {
         g_probe.EffectCalls("stale", g_firstWindowHud);
         g_probe.EffectCalls("stale", g_firstWindowSmoke);
         g_probe.SelectionCalls("stale", cube);
     };
-    g_before = nullptr;
-    g_frames = 0;
-    g_stopAfter = 1;
+    g_run.beforeFrame = nullptr;
+    g_run.stopAfter = 1;
     EXPECT_EQ(Run(), 0);
     EXPECT_TRUE(g_probe.wrong.empty()) << ::testing::PrintToString(g_probe.wrong);
     EXPECT_EQ(g_probe.refused, g_probe.tried);
@@ -976,7 +936,7 @@ TEST_F(Robustness, NonFiniteArgumentsAreRefusedAndChangeNothing) {
     g_accepted.clear();
     g_refused = 0;
     g_cubeDirectory = ::testing::TempDir() + "quarn_cube_" + std::to_string(getpid()) + "/";
-    g_init = [] {
+    g_run.init = [] {
         AddRedTriangle();
         g_plain = qglAddMaterial("plain");
         g_cube = qglLoadDynamicPredefined(QGL_SHAPE_BOX, g_plain, 0, 0, -1, 0, 0, 0, 1, 1, 1);
@@ -1003,7 +963,7 @@ TEST_F(Robustness, NonFiniteArgumentsAreRefusedAndChangeNothing) {
     };
     static int32_t stats[3][3];
     static probe::Pixel centre[3];
-    g_before = [](int frame) {
+    g_run.beforeFrame = [](int frame) {
         if (frame == 2) {
             CallEveryCaseWithEachBadValue();
             OverflowingMoves();
@@ -1016,7 +976,7 @@ TEST_F(Robustness, NonFiniteArgumentsAreRefusedAndChangeNothing) {
             EXPECT_EQ(qglAddDynamicMeshTexCoord(g_mesh, 0, 0, 0), 0);
         }
     };
-    g_after = [](int frame) {
+    g_run.afterFrame = [](int frame) {
         qglGetSceneStatistics(&stats[frame - 1][0], &stats[frame - 1][1], &stats[frame - 1][2]);
         centre[frame - 1] = probe::ReadFramePixel(32, 32);
         // The view is set before the host's before-render hook: turned here, frame 3 looks away.
@@ -1030,7 +990,7 @@ TEST_F(Robustness, NonFiniteArgumentsAreRefusedAndChangeNothing) {
             }
         }
     };
-    g_stopAfter = 3;
+    g_run.stopAfter = 3;
     EXPECT_EQ(Run(), 0);
     std::string accepted;
     for (const std::string& line : g_accepted)

@@ -121,7 +121,8 @@ TEST_F(StaticApi, ABadMaterialIndexIsReportedOnceAndTheFrameGoesOn) {
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(g_run.frames, 4);
     ASSERT_EQ(g_run.messages.size(), 1u);
-    EXPECT_NE(g_run.messages[0].find("material index 5"), std::string::npos) << g_run.messages[0];
+    EXPECT_NE(g_run.messages[0].Line().find("material index 5"), std::string::npos)
+        << g_run.messages[0].Line();
 }
 
 TEST_F(StaticApi, ADeletedMeshIsDrawnOnceMoreAndFreedAtTheEndOfThatFrame) {

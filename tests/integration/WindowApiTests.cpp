@@ -1,6 +1,6 @@
 // Through the exported C API, in headless windows with real Mesa GL. Input is injected as SDL
 // events, which the engine's window layer turns into window messages.
-#include "GLProbe.h"
+#include "WindowRun.h"
 #include "quarn/QuarnGL.h"
 
 #include <SDL2/SDL.h>
@@ -22,27 +22,7 @@ std::string TempFile(const char* stem) {
     return ::testing::TempDir() + stem + "_" + std::to_string(getpid()) + ".bmp";
 }
 
-std::vector<std::string> g_log;
-int g_frames = 0;
-int g_stopAfter = 1;
-std::vector<std::pair<std::string, std::string>> g_messages;
-// Called at the start of each frame (before render) with the frame number, 1-based.
-void (*g_perFrame)(int frame) = nullptr;
-
-void QUARN_CALL OnInit() {
-    g_log.push_back("init");
-}
-void QUARN_CALL OnBefore() {
-    g_log.push_back("before");
-    if (g_perFrame) g_perFrame(g_frames + 1);
-}
-void QUARN_CALL OnAfter() {
-    g_log.push_back("after");
-    if (++g_frames >= g_stopAfter) qglDestroySceneWindow();
-}
-void QUARN_CALL OnMessage(const char* caption, const char* text) {
-    g_messages.emplace_back(caption, text);
-}
+using probe::g_run;
 
 void PushKey(Uint32 type, SDL_Keycode key) {
     SDL_Event e{};
@@ -81,77 +61,70 @@ void PushButton(Uint32 type, Uint8 button, int x, int y) {
 
 using probe::GLEntry;
 
-class WindowApi : public ::testing::Test {
+// One frame unless a test asks for more; the camera where the engine puts it.
+class WindowApi : public probe::WindowTest {
   protected:
     void SetUp() override {
-        g_log.clear();
-        g_frames = 0;
-        g_stopAfter = 1;
-        g_perFrame = nullptr;
-        g_messages.clear();
-        qglSetMessageCallBack(OnMessage);
-    }
-    int32_t Run(int width = 64, int height = 64, bool full = false) {
-        return qglCreateSceneWindow(width, height, 32, full ? 1 : 0, OnInit, OnBefore, OnAfter);
+        WindowTest::SetUp();
+        g_run.stopAfter = 1;
+        g_run.aimCamera = false;
     }
 };
 
 } // namespace
 
 TEST_F(WindowApi, CallbacksRunInOrderEveryFrameWithRealGL) {
-    g_stopAfter = 3;
+    g_run.stopAfter = 3;
     EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(g_log, (std::vector<std::string>{"init", "before", "after", "before", "after",
-                                               "before", "after"}));
+    EXPECT_EQ(g_run.calls, (std::vector<std::string>{"init", "before", "after", "before", "after",
+                                                     "before", "after"}));
     EXPECT_EQ(qglGetLastError(), nullptr);
     EXPECT_NE(qglGetOpenGLLibHandle(), nullptr);
-    EXPECT_TRUE(g_messages.empty());
+    EXPECT_TRUE(g_run.messages.empty());
 }
 
 TEST_F(WindowApi, EscapeReturns27) {
-    g_stopAfter = 1000000;
-    g_perFrame = [](int frame) {
+    g_run.stopAfter = 1000000;
+    g_run.beforeFrame = [](int frame) {
         if (frame == 2) PushKey(SDL_KEYDOWN, SDLK_ESCAPE);
     };
     EXPECT_EQ(Run(), 27);
-    EXPECT_EQ(g_frames, 2);
+    EXPECT_EQ(g_run.frames, 2);
 }
 
 TEST_F(WindowApi, TheCloseBoxEndsTheLoopWithZero) {
-    g_stopAfter = 1000000;
-    g_perFrame = [](int frame) {
+    g_run.stopAfter = 1000000;
+    g_run.beforeFrame = [](int frame) {
         if (frame == 3) PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
     };
     EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(g_frames, 3);
+    EXPECT_EQ(g_run.frames, 3);
 }
 
 TEST_F(WindowApi, DestroyInInitDrawsNoFrame) {
-    EXPECT_EQ(qglCreateSceneWindow(
-                  64, 64, 32, 0, [] { qglDestroySceneWindow(); }, OnBefore, OnAfter),
-              0);
-    EXPECT_TRUE(g_log.empty());
+    g_run.init = [] { qglDestroySceneWindow(); };
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(g_run.calls, std::vector<std::string>{"init"});
 }
 
 TEST_F(WindowApi, KeysHeldAndReleasedReachTheHost) {
     static std::vector<int32_t> held, up;
     held.clear();
     up.clear();
-    g_stopAfter = 4;
-    static const auto init = [] {
+    g_run.stopAfter = 4;
+    g_run.init = [] {
         qglSetSceneKeyCallbacks([](int32_t* k) { held.push_back(*k); },
                                 [](int32_t* k) { up.push_back(*k); });
         qglRegisterSceneKey(QGL_VK_W);
         qglRegisterSceneKey(QGL_VK_W);
         qglRegisterSceneKey(QGL_VK_LEFT);
     };
-    g_perFrame = [](int frame) {
+    g_run.beforeFrame = [](int frame) {
         if (frame == 1) PushKey(SDL_KEYDOWN, SDLK_w);
         if (frame == 2) PushKey(SDL_KEYUP, SDLK_w);
         if (frame == 3) PushKey(SDL_KEYDOWN, SDLK_LEFT);
     };
-    qglCreateSceneWindow(
-        64, 64, 32, 0, [] { init(); }, OnBefore, OnAfter);
+    Run();
     // Frame 2 sees W down (twice registered); frame 4 sees Left down.
     EXPECT_EQ(held, (std::vector<int32_t>{QGL_VK_W, QGL_VK_W, QGL_VK_LEFT}));
     EXPECT_EQ(up, (std::vector<int32_t>{QGL_VK_W})); // once, for the first entry
@@ -162,8 +135,8 @@ TEST_F(WindowApi, KeysHeldAndReleasedReachTheHost) {
 TEST_F(WindowApi, MouseCallbacksAndTheSwallowedMoveAfterSettingThePosition) {
     static std::vector<std::string> events;
     events.clear();
-    g_stopAfter = 5;
-    static const auto init = [] {
+    g_run.stopAfter = 5;
+    g_run.init = [] {
         qglSetSceneMouseCallbacks(
             [](float x, float y, float px, float py) {
                 char b[64];
@@ -177,7 +150,7 @@ TEST_F(WindowApi, MouseCallbacksAndTheSwallowedMoveAfterSettingThePosition) {
             },
             [](int32_t button) { events.push_back("up " + std::to_string(button)); });
     };
-    g_perFrame = [](int frame) {
+    g_run.beforeFrame = [](int frame) {
         if (frame == 1) PushMotion(10, 12);
         if (frame == 2) qglSetSceneMousePosition(30, 31); // its move message is swallowed
         if (frame == 3) PushMotion(33, 34);
@@ -186,8 +159,7 @@ TEST_F(WindowApi, MouseCallbacksAndTheSwallowedMoveAfterSettingThePosition) {
             PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 33, 34);
         }
     };
-    qglCreateSceneWindow(
-        64, 64, 32, 0, [] { init(); }, OnBefore, OnAfter);
+    Run();
     EXPECT_EQ(events, (std::vector<std::string>{"move 10,12 from 0,0", "move 33,34 from 30,31",
                                                 "down 2 33,34", "up 2"}));
 }
@@ -195,7 +167,7 @@ TEST_F(WindowApi, MouseCallbacksAndTheSwallowedMoveAfterSettingThePosition) {
 TEST_F(WindowApi, WheelTurnsReachTheHostInNotchesAwayFromTheUser) {
     static std::vector<float> turns;
     turns.clear();
-    g_stopAfter = 3;
+    g_run.stopAfter = 3;
     static const auto wheel = [](int y, bool flipped) {
         SDL_Event e{};
         e.type = SDL_MOUSEWHEEL;
@@ -203,7 +175,7 @@ TEST_F(WindowApi, WheelTurnsReachTheHostInNotchesAwayFromTheUser) {
         e.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
         SDL_PushEvent(&e);
     };
-    g_perFrame = [](int frame) {
+    g_run.beforeFrame = [](int frame) {
         if (frame == 1) wheel(1, false); // handled before any callback is set: ignored
         if (frame == 2) {
             qglSetSceneMouseWheelCallback([](float notches) { turns.push_back(notches); });
@@ -220,8 +192,8 @@ TEST_F(WindowApi, WheelTurnsReachTheHostInNotchesAwayFromTheUser) {
 TEST_F(WindowApi, EveryPressOfAFastDoubleClickReachesTheHost) {
     static std::vector<std::string> events;
     events.clear();
-    g_stopAfter = 2;
-    static const auto init = [] {
+    g_run.stopAfter = 2;
+    g_run.init = [] {
         qglSetSceneMouseCallbacks(
             nullptr,
             [](int32_t button, float, float, float, float) {
@@ -229,7 +201,7 @@ TEST_F(WindowApi, EveryPressOfAFastDoubleClickReachesTheHost) {
             },
             [](int32_t button) { events.push_back("up " + std::to_string(button)); });
     };
-    g_perFrame = [](int frame) {
+    g_run.beforeFrame = [](int frame) {
         if (frame != 1) return;
         PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 20, 20);
         PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 20, 20);
@@ -241,8 +213,7 @@ TEST_F(WindowApi, EveryPressOfAFastDoubleClickReachesTheHost) {
         SDL_PushEvent(&second);
         PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 20, 20);
     };
-    qglCreateSceneWindow(
-        64, 64, 32, 0, [] { init(); }, OnBefore, OnAfter);
+    Run();
     EXPECT_EQ(events, (std::vector<std::string>{"down 1", "up 1", "down 1", "up 1"}));
 }
 
@@ -257,8 +228,8 @@ TEST_F(WindowApi, MouseLookRecentresTheCursorInAWindowAwayFromTheOrigin) {
     static bool onScreen = false;
     moves.clear();
     wx = wy = 0;
-    g_stopAfter = 8;
-    static const auto init = [] {
+    g_run.stopAfter = 8;
+    g_run.init = [] {
         SDL_Window* window = static_cast<SDL_Window*>(qglGetSceneWindowHandle());
         SDL_SetWindowPosition(window, 200, 150); // clear of the pointer at the screen centre
         qglSetSceneMouseCallbacks(
@@ -268,7 +239,7 @@ TEST_F(WindowApi, MouseLookRecentresTheCursorInAWindowAwayFromTheOrigin) {
             },
             nullptr, nullptr);
     };
-    g_perFrame = [](int frame) {
+    g_run.beforeFrame = [](int frame) {
         SDL_Window* window = static_cast<SDL_Window*>(qglGetSceneWindowHandle());
         if (frame == 3) {
             const char* driver = SDL_GetCurrentVideoDriver();
@@ -282,8 +253,7 @@ TEST_F(WindowApi, MouseLookRecentresTheCursorInAWindowAwayFromTheOrigin) {
             qglGetCameraDirection(dir);
         }
     };
-    qglCreateSceneWindow(
-        64, 64, 32, 0, [] { init(); }, OnBefore, OnAfter);
+    Run();
     const char* display = std::getenv("DISPLAY");
     if (display && *display) {
         EXPECT_TRUE(onScreen) << "SDL did not reach the display " << display;
@@ -313,8 +283,8 @@ TEST_F(WindowApi, MouseLookWithoutPointerWarpsFollowsRelativeMotion) {
     static float dir[3] = {};
     static bool relative = false;
     moves.clear();
-    g_stopAfter = 10;
-    static const auto init = [] {
+    g_run.stopAfter = 10;
+    g_run.init = [] {
         SDL_Window* window = static_cast<SDL_Window*>(qglGetSceneWindowHandle());
         SDL_SetWindowPosition(window, 200, 150);
         qglSetSceneMouseCallbacks(
@@ -324,7 +294,7 @@ TEST_F(WindowApi, MouseLookWithoutPointerWarpsFollowsRelativeMotion) {
             },
             nullptr, nullptr);
     };
-    g_perFrame = [](int frame) {
+    g_run.beforeFrame = [](int frame) {
         SDL_Window* window = static_cast<SDL_Window*>(qglGetSceneWindowHandle());
         if (frame == 3) {
             SDL_GetWindowPosition(window, &wx, &wy);
@@ -345,8 +315,7 @@ TEST_F(WindowApi, MouseLookWithoutPointerWarpsFollowsRelativeMotion) {
             qglGetCameraDirection(dir);
         }
     };
-    qglCreateSceneWindow(
-        64, 64, 32, 0, [] { init(); }, OnBefore, OnAfter);
+    Run();
     unsetenv("QUARN_RELATIVE_MOUSE");
     EXPECT_TRUE(relative);
     ASSERT_EQ(moves.size(), 2u);
@@ -359,10 +328,10 @@ TEST_F(WindowApi, MouseLookWithoutPointerWarpsFollowsRelativeMotion) {
 }
 
 TEST_F(WindowApi, TheCaptionShowsTheFrameRateAfterATimerTick) {
-    g_stopAfter = 1000000;
+    g_run.stopAfter = 1000000;
     static std::string caption;
     caption.clear();
-    g_perFrame = [](int frame) {
+    g_run.beforeFrame = [](int frame) {
         if (frame == 1) qglSetSceneTitle("Probe");
         const char* t = SDL_GetWindowTitle(static_cast<SDL_Window*>(qglGetSceneWindowHandle()));
         if (t && std::string(t).find("FPS]") != std::string::npos) {
@@ -379,8 +348,8 @@ TEST_F(WindowApi, TheCaptionShowsTheFrameRateAfterATimerTick) {
 
 TEST_F(WindowApi, AWindowResizeSetsFarPlane100) {
     static float before[16], after[16];
-    g_stopAfter = 3;
-    g_perFrame = [](int frame) {
+    g_run.stopAfter = 3;
+    g_run.beforeFrame = [](int frame) {
         auto getFloatv = GLEntry<void (*)(unsigned, float*)>("glGetFloatv");
         if (frame == 1) {
             getFloatv(0x0BA7 /*GL_PROJECTION_MATRIX*/, before);
@@ -398,17 +367,17 @@ TEST_F(WindowApi, AWindowResizeSetsFarPlane100) {
 }
 
 TEST_F(WindowApi, RefusedFullScreenFallsBackToAWindow) {
-    EXPECT_EQ(Run(64, 64, true), 0);
+    EXPECT_EQ(Run(64, 64, 32, true), 0);
     EXPECT_EQ(qglGetSceneFullScreen(), 0);
-    ASSERT_EQ(g_messages.size(), 1u);
-    EXPECT_EQ(g_messages[0].first, "Error");
-    EXPECT_EQ(g_messages[0].second, "Unable to switch to fullscreen!");
-    EXPECT_EQ(g_frames, 1);
+    ASSERT_EQ(g_run.messages.size(), 1u);
+    EXPECT_EQ(g_run.messages[0].caption, "Error");
+    EXPECT_EQ(g_run.messages[0].text, "Unable to switch to fullscreen!");
+    EXPECT_EQ(g_run.frames, 1);
 }
 
 TEST_F(WindowApi, CameraExportsAfterTheWindowOpens) {
     static float speed = 0, pos[3] = {}, dir[3] = {};
-    static const auto init = [] {
+    g_run.init = [] {
         speed = qglGetCameraSpeed();
         qglSetCameraSpeed(5);
         qglMoveCamera(1);
@@ -416,8 +385,7 @@ TEST_F(WindowApi, CameraExportsAfterTheWindowOpens) {
         qglGetCameraPosition(pos);
         qglGetCameraDirection(dir);
     };
-    qglCreateSceneWindow(
-        64, 64, 32, 0, [] { init(); }, OnBefore, OnAfter);
+    Run();
     EXPECT_FLOAT_EQ(speed, 50.0f);
     EXPECT_FLOAT_EQ(qglGetCameraSpeed(), 5.0f);
     EXPECT_FLOAT_EQ(pos[0], -1.0f); // speed not applied
@@ -429,8 +397,8 @@ TEST_F(WindowApi, AScreenshotSavesTheShownFrameAsABitmap) {
     const std::string file = TempFile("quarn_shot");
     static std::string path;
     path = file;
-    g_stopAfter = 3;
-    g_perFrame = [](int frame) {
+    g_run.stopAfter = 3;
+    g_run.beforeFrame = [](int frame) {
         if (frame == 3) qglCopySceneScreenPartToBitmapFile(path.c_str(), 60, 60, 8, 6);
     };
     Run();
@@ -445,10 +413,9 @@ TEST_F(WindowApi, AScreenshotSavesTheShownFrameAsABitmap) {
 }
 
 TEST_F(WindowApi, ReopeningTheWindowGivesFramesAgain) {
-    g_stopAfter = 2;
+    g_run.stopAfter = 2;
     EXPECT_EQ(Run(), 0);
-    g_frames = 0;
     EXPECT_EQ(Run(32, 32), 0);
-    EXPECT_EQ(g_frames, 2);
+    EXPECT_EQ(g_run.frames, 2);
     EXPECT_EQ(qglGetSceneActualWidth(), 32);
 }

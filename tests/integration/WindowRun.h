@@ -1,7 +1,8 @@
-// A headless 64 x 64 scene window for tests that drive the engine through its exports: the
-// camera at (0, 0, 5) looking down -z, then the test's init; after every rendered frame the
-// pixel at the centre is kept and the test's after-frame hook runs; the window closes after
-// stopAfter frames. The engine's messages are collected.
+// A headless scene window for tests that drive the engine through its exports. A test sets the
+// hooks it needs on g_run and calls Run: unless aimCamera is cleared the camera is put at
+// (0, 0, 5) looking down -z before the test's init; before each frame the beforeFrame hook runs;
+// after each rendered frame the pixel at the window's centre is kept and the afterFrame hook
+// runs; the window closes after stopAfter frames. The engine's messages are collected.
 #pragma once
 
 #include "GLProbe.h"
@@ -9,18 +10,30 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace probe {
 
+struct Message {
+    std::string caption, text;
+    std::string Line() const { return caption + ": " + text; }
+};
+
 struct WindowRun {
     int stopAfter = 2;
-    void (*init)() = nullptr;
-    void (*afterFrame)(int frame) = nullptr;
+    bool aimCamera = true;
+    std::function<void()> init;
+    std::function<void(int frame)> beforeFrame; // the frame about to render, 1-based
+    std::function<void(int frame)> afterFrame;  // the frame just rendered
+    std::function<void()> onMessage;            // after each message is added to messages
+    // What the last Run saw; the messages since SetUp, over every run.
     int frames = 0;
-    std::vector<Pixel> centre; // one per frame
-    std::vector<std::string> messages;
+    std::vector<Pixel> centre;      // one per frame
+    std::vector<std::string> calls; // "init", "before", "after" in the order they came
+    std::vector<Message> messages;
+    int width = 0, height = 0; // the window's size, for its centre
 };
 
 inline WindowRun g_run;
@@ -30,23 +43,42 @@ class WindowTest : public ::testing::Test {
     void SetUp() override {
         g_run = WindowRun{};
         qglClearLastError();
-        qglSetMessageCallBack([](const char* caption, const char* text) {
-            g_run.messages.push_back(std::string(caption) + ": " + text);
-        });
+        qglSetMessageCallBack(&OnMessage);
     }
-    static int32_t Run() { return qglCreateSceneWindow(64, 64, 32, 0, &OnInit, nullptr, &OnAfter); }
+    static int32_t Run(int width = 64, int height = 64, int depth = 32, bool fullScreen = false) {
+        g_run.frames = 0;
+        g_run.centre.clear();
+        g_run.calls.clear();
+        g_run.width = width, g_run.height = height;
+        return qglCreateSceneWindow(width, height, depth, fullScreen ? 1 : 0, &OnInit, &OnBefore,
+                                    &OnAfter);
+    }
 
   private:
     static void QUARN_CALL OnInit() {
-        qglSetCameraPosition(0, 0, 5);
-        qglSetCameraDirection(0, 0, -1);
+        g_run.calls.push_back("init");
+        if (g_run.aimCamera) {
+            qglSetCameraPosition(0, 0, 5);
+            qglSetCameraDirection(0, 0, -1);
+        }
         if (g_run.init) g_run.init();
     }
+    static void QUARN_CALL OnBefore() {
+        g_run.calls.push_back("before");
+        if (g_run.beforeFrame) g_run.beforeFrame(g_run.frames + 1);
+    }
     static void QUARN_CALL OnAfter() {
+        g_run.calls.push_back("after");
         ++g_run.frames;
-        g_run.centre.push_back(ReadFramePixel(32, 32));
+        g_run.centre.push_back(ReadFramePixel(g_run.width / 2, g_run.height / 2));
         if (g_run.afterFrame) g_run.afterFrame(g_run.frames);
         if (g_run.frames >= g_run.stopAfter) qglDestroySceneWindow();
+    }
+    static void QUARN_CALL OnMessage(const char* caption, const char* text) {
+        g_run.messages.push_back({caption, text});
+        // Called through a copy: the hook may replace itself, or raise another message, while
+        // it runs.
+        if (const auto hook = g_run.onMessage) hook();
     }
 };
 
