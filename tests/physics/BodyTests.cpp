@@ -24,6 +24,7 @@ void ExpectMatrixNear(const TqpMatrix& a, const TqpMatrix& b, float tol = 1e-5f)
 class BodyState : public ::testing::Test {
   protected:
     void SetUp() override {
+        qpClearLastError(); // the suite's cases may run in one process
         world = qpWorldCreate();
         body = AddBox(world, TQUARNVector{1, 1, 1}, 1.0f, TQUARNVector{0, 0, 0});
         qpBodySetAutoFreeze(body, 0);

@@ -12,7 +12,10 @@ namespace {
 
 class ContactScene : public ::testing::Test {
   protected:
-    void SetUp() override { world = qpWorldCreate(); }
+    void SetUp() override {
+        qpClearLastError(); // the suite's cases may run in one process
+        world = qpWorldCreate();
+    }
     void TearDown() override { qpWorldDestroy(world); }
     TqpWorldHandle world = nullptr;
 };
