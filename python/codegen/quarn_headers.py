@@ -1,7 +1,8 @@
 """Reads the public C headers: exports, types, constants and their contract comments.
 
-One parser serves the Python binding generator and the API page generator, so a new export
-declared in a header reaches both with no hand edit. It understands the declaration forms the
+One parser serves the Python binding generator, the API page generator, the export-table checks
+of the .so files and the DLLs, the Windows stack-balance hosts and the coverage host, so a new
+export declared in a header reaches all of them with no hand edit. It understands the declaration forms the
 headers use (C99, one export per statement, `QUARN_API <result> [QUARN_CALL] name(args);`),
 not C in general."""
 import re
