@@ -1,7 +1,7 @@
 // What checking a handle costs: the same export body with and without the live-object lookup,
 // cycling over 10 bodies (everything in cache) and over 1000 (the table and the bodies compete
 // for the cache, as in a force callback walking a large world).
-#include "physics/body/Body.h"
+#include "physics/world/Body.h"
 #include "physics/exports/ExportGuard.h"
 #include "quarn/QuarnPhysics.h"
 

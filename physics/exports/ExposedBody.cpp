@@ -1,5 +1,5 @@
 // Body exports.
-#include "physics/body/Body.h"
+#include "physics/world/Body.h"
 #include "physics/exports/ExportGuard.h"
 #include "physics/world/Collision.h"
 #include "physics/world/World.h"

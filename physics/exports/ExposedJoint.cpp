@@ -1,5 +1,5 @@
 // Joint exports: degrees here, radians inside.
-#include "physics/body/Body.h"
+#include "physics/world/Body.h"
 #include "physics/exports/ExportGuard.h"
 #include "physics/joints/JointHinge.h"
 #include "physics/joints/JointUpVector.h"

@@ -1,7 +1,7 @@
 // Vehicle exports.
-#include "physics/body/Body.h"
+#include "physics/world/Body.h"
 #include "physics/exports/ExportGuard.h"
-#include "physics/vehicle/Vehicle.h"
+#include "physics/world/Vehicle.h"
 #include "physics/world/World.h"
 
 using namespace quarn;

@@ -1,6 +1,6 @@
 #include "physics/world/ContactCallbacks.h"
 
-#include "physics/body/Body.h"
+#include "physics/world/Body.h"
 #include "physics/world/World.h"
 
 #include <exception>

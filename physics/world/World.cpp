@@ -2,8 +2,8 @@
 
 #include "common/CountedArray.h"
 #include "common/EngineError.h"
-#include "physics/body/Body.h"
-#include "physics/vehicle/Vehicle.h"
+#include "physics/world/Body.h"
+#include "physics/world/Vehicle.h"
 #include "physics/world/Collision.h"
 #include "physics/world/ContactCallbacks.h"
 #include "physics/world/Explosion.h"

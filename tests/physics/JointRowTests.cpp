@@ -1,5 +1,5 @@
 // The constraint rows joints submit for given body poses, recorded instead of solved.
-#include "physics/body/Body.h"
+#include "physics/world/Body.h"
 #include "physics/joints/JointHinge.h"
 #include "physics/joints/JointUpVector.h"
 #include "physics/world/Collision.h"

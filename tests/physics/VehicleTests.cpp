@@ -1,7 +1,7 @@
 // Vehicle and tyre objects against the solver's vehicle joint.
 #include "common/EngineError.h"
-#include "physics/body/Body.h"
-#include "physics/vehicle/Vehicle.h"
+#include "physics/world/Body.h"
+#include "physics/world/Vehicle.h"
 #include "physics/world/Collision.h"
 #include "physics/world/World.h"
 

@@ -1,5 +1,5 @@
 // Fixed and variable stepping, the step queries and the release list, seen from the world.
-#include "physics/body/Body.h"
+#include "physics/world/Body.h"
 #include "physics/world/Collision.h"
 #include "physics/world/World.h"
 

@@ -1,7 +1,7 @@
-#include "physics/vehicle/Vehicle.h"
+#include "physics/world/Vehicle.h"
 
 #include "common/EngineError.h"
-#include "physics/body/Body.h"
+#include "physics/world/Body.h"
 #include "physics/world/World.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "physics/body/Body.h"
+#include "physics/world/Body.h"
 
 #include "common/EngineError.h"
 #include "physics/world/Collision.h"
