@@ -59,12 +59,28 @@ void QUARN_CALL MouseUp(int32_t b) {
     g_mouse.push_back("up " + std::to_string(b));
 }
 
+// The library as a new process finds it, for cases that run in one process.
+void FreshLibrary() {
+    EngineState& engine = Engine();
+    engine.renderScreen.reset();
+    engine.input = InputState{};
+    engine.callbacks = HostCallbacks{};
+    engine.lastError.Clear();
+    qglSetMessageCallBack(nullptr);
+}
+
 class SceneLoop : public ::testing::Test {
   protected:
     void SetUp() override {
         g_events.clear();
         g_frames = 0;
         g_framesToRun = 1;
+        for (auto* list : {&g_elapsed, &g_frameTimes})
+            list->clear();
+        for (auto* list : {&g_keysHeld, &g_keysUp})
+            list->clear();
+        g_mouse.clear();
+        FreshLibrary();
         UseTestWindowBackend(&script);
     }
     void TearDown() override { UseTestWindowBackend(nullptr); }
@@ -348,6 +364,7 @@ TEST_F(SceneLoop, AnErrorDuringAFrameEndsTheLoopWithMinusOne) {
 }
 
 TEST(SceneExports, CallsBeforeTheWindowExistsFailCleanly) {
+    FreshLibrary();
     qglSetMessageCallBack([](const char*, const char*) {});
     EXPECT_EQ(qglGetSceneActualWidth(), 0);
     ASSERT_NE(qglGetLastError(), nullptr);
