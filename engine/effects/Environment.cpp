@@ -12,6 +12,7 @@ namespace quarn {
 
 TQGLGlobalFog::TQGLGlobalFog() {
     glHint(GL_FOG_HINT, GL_NICEST);
+    SetGlobalFogShown(false); // a new scene starts without fog, whatever the last one showed
 }
 
 void TQGLGlobalFog::SetColor(float r, float g, float b, float a) {
@@ -233,11 +234,14 @@ void TQGLLensFlare::Render(uint32_t) {
         visible = LightVisible(float(wx), float(wy), float(wz), depth, viewport[2], viewport[3]);
     }
     StepBrightness(visible);
-    if (brightness > 0 && materials) DrawElements(float(wx), float(wy));
+    // Before qglInitEnvironmentLensFlare there is nothing to draw, and no state to change.
+    if (brightness > 0 && materials && textures[0] >= 0)
+        DrawElements(float(wx), float(wy), projF, viewport);
     glColor3f(1, 1, 1);
 }
 
-void TQGLLensFlare::DrawElements(float wx, float wy) {
+void TQGLLensFlare::DrawElements(float wx, float wy, const GLfloat* projection,
+                                 const GLint* viewport) {
     const float b = brightness;
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
@@ -265,9 +269,8 @@ void TQGLLensFlare::DrawElements(float wx, float wy) {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glViewport(0, 0, windowWidth, windowHeight);
-    gluPerspective(45, double(windowWidth) / double(windowHeight == 0 ? 1 : windowHeight), 1, 2000);
+    glLoadMatrixf(projection);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

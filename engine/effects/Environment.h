@@ -86,7 +86,9 @@ class TQGLLensFlare : public TQGLBaseObject {
     TQGLCamera* camera = nullptr;
 
   private:
-    void DrawElements(float wx, float wy);
+    // The ten elements in 2D; afterwards the projection and viewport the scene was drawn with
+    // come back, so a host's own projection survives the flare.
+    void DrawElements(float wx, float wy, const GLfloat* projection, const GLint* viewport);
 };
 
 // An empty slot: nothing makes it visible and it draws nothing.

@@ -496,19 +496,39 @@ TEST_F(EffectsApi, ClearingTheMapMaterialWithNullLeavesItsTextureUnrendered) {
     EXPECT_LT(g_run.centre[0][0], 128); // no red marker: the map went nowhere
 }
 
+using GetFloatv = void (*)(unsigned, float*);
+using GetIntegerv = void (*)(unsigned, int*);
+constexpr unsigned kProjectionMatrix = 0x0BA7, kViewport = 0x0BA2;
+
+// The projection and viewport GL holds now.
+std::pair<std::array<float, 16>, std::array<int, 4>> ProjectionAndViewport() {
+    std::pair<std::array<float, 16>, std::array<int, 4>> state{};
+    probe::GLEntry<GetFloatv>("glGetFloatv")(kProjectionMatrix, state.first.data());
+    probe::GLEntry<GetIntegerv>("glGetIntegerv")(kViewport, state.second.data());
+    return state;
+}
+
 TEST_F(EffectsApi, LensFlareAheadFadesInAdditivelyAndFollowsTheCamera) {
     static const std::string white = TempPath("flare") + ".bmp";
+    static std::vector<std::pair<std::array<float, 16>, std::array<int, 4>>> states;
+    states.clear();
     WriteSolidBmp(white, 4, 4, {255, 255, 255});
     g_run.stopAfter = 3;
     g_run.init = [] {
         const char* f = white.c_str();
         qglSetCameraPosition(5, 0, 0);
         qglSetCameraDirection(-1, 0, 0);
+        qglSetCameraProjection(70, 0.5f, 300); // the host's own, kept through the flare's 2D pass
+        states.push_back(ProjectionAndViewport());
         qglInitEnvironmentLensFlare(f, f, f, f, f, f, f, f, f, 64, 64);
         qglSetEnvironmentLensFlareLightPosition(-100, 0, 0); // straight ahead
     };
+    g_run.afterFrame = [](int) { states.push_back(ProjectionAndViewport()); };
     ASSERT_EQ(Run(), 0);
     std::remove(white.c_str());
+    ASSERT_EQ(states.size(), 4u);
+    for (const auto& s : states)
+        EXPECT_EQ(s, states[0]);
     ASSERT_EQ(g_run.centre.size(), 3u);
     // Brightness 0.1 in the first frame: the first two elements at 0.1, the rest at 0.
     EXPECT_TRUE(Near(g_run.centre[0], {51, 51, 51}, 6)) << g_run.centre[0][0];
@@ -520,4 +540,42 @@ TEST_F(EffectsApi, LensFlareAheadFadesInAdditivelyAndFollowsTheCamera) {
     int32_t w = 0, h = 0;
     qglGetEnvironmentLensFlareWinWidthAndHeight(&w, &h);
     EXPECT_EQ(w, 64);
+}
+
+// Shown before qglInitEnvironmentLensFlare, at its 800 x 600 default, the flare has nothing to
+// draw and must not switch the viewport either. Fog shown in one window is off in the next one,
+// even for a material whose show-fog flag is 0 (it would switch fog back on when released).
+TEST_F(EffectsApi, AHiddenEffectLeavesTheFrameAndTheNextWindowAlone) {
+    static std::vector<std::pair<std::array<float, 16>, std::array<int, 4>>> states;
+    static std::vector<uint8_t> fogEnabled;
+    g_run.stopAfter = 2;
+    g_run.init = [] {
+        states.push_back(ProjectionAndViewport());
+        qglSetEnvironmentLensFlareVisibleFlag(1);
+        qglSetEnvironmentLensFlareLightPosition(0, 0, -100); // straight ahead
+        qglSetEnvironmentFogVisibleFlag(1);
+    };
+    g_run.afterFrame = [](int) { states.push_back(ProjectionAndViewport()); };
+    ASSERT_EQ(Run(), 0);
+    ASSERT_EQ(states.size(), 3u);
+    EXPECT_EQ(states[1], states[0]);
+    EXPECT_EQ(states[2], states[0]);
+    EXPECT_EQ(states[0].second, (std::array<int, 4>{0, 0, 64, 64}));
+    EXPECT_EQ(g_run.centre.back(), (Pixel{0, 0, 0})); // nothing drawn over the clear colour
+
+    g_run.init = [] {
+        qglSetCameraPosition(0, 0, 5);
+        qglSetCameraDirection(0, 0, -1);
+        TQGLHandle m = GlowMaterial(0, 1, 0);
+        qglSetMaterialShowFogFlag(m, 0);
+        qglLoadDynamicPredefined(QGL_SHAPE_BOX, m, 0, 0, 0, 0, 0, 0, 2, 2, 2);
+    };
+    g_run.afterFrame = [](int) {
+        using IsEnabled = uint8_t (*)(unsigned);
+        fogEnabled.push_back(probe::GLEntry<IsEnabled>("glIsEnabled")(0x0B60 /* GL_FOG */));
+    };
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(qglGetEnvironmentFogVisibleFlag(), 0);
+    EXPECT_EQ(fogEnabled, (std::vector<uint8_t>{0, 0}));
+    EXPECT_TRUE(Near(g_run.centre.back(), {0, 255, 0})) << g_run.centre.back()[1];
 }
