@@ -41,6 +41,8 @@ void TakeSceneSwitches(const TQGLScene& scene, TQGLBaseMeshObject& object) {
 }
 
 TQGLHandle Import3DS(const char* fileName, Import3DSKind kind) {
+    // A failed dynamic import added no materials, so it reports none, not the last import's.
+    if (kind == Import3DSKind::Dynamic) Buffers().newMaterials.Resize(0);
     if (!fileName) throw EngineError("No 3DS file given");
     TQGLScene& scene = RequireScene();
     TFile3DS file;

@@ -228,6 +228,9 @@ const std::vector<Vec3>& TQGLBaseDynamicMeshObject::GetVertices() const {
 }
 
 void TQGLBaseDynamicMeshObject::BuildSubMeshes() {
+    // The box that culls the object fits what is compiled: vertices added through the exports
+    // are boxed here, not only those of the shapes and imports that box themselves.
+    ComputeBoundingBox();
     const std::vector<Vec3>& vertices = GetVertices();
     const int materials = MaterialCount();
     SubMeshCompiler compiler(SubMeshes());
@@ -313,7 +316,9 @@ void TQGLBaseDynamicMeshObject::DrawBoundingBox() {
 }
 
 void TQGLBaseDynamicMeshObject::ComputeCameraDistance(const Vec3& cam) {
-    CameraDistance = VectorLength(VectorSubtract(Position, cam));
+    // An object placed by its own matrix is where the matrix puts it, whatever Position says.
+    const Vec3 at = UseMatrix ? Vec3{Matrix.m[12], Matrix.m[13], Matrix.m[14]} : Position;
+    CameraDistance = VectorLength(VectorSubtract(at, cam));
 }
 
 // ---- Ordinary dynamic objects and proxies ----------------------------------------------------
@@ -351,6 +356,10 @@ TQGLDynamicMeshObject::CreateProxy(TQGLBaseDynamicMeshObject& source, bool copyM
     proxy->HasBlendedMaterial = source.HasBlendedMaterial;
     proxy->ProxySource = &source;
     if (copyMatrixFlag) proxy->UseMatrix = source.UseMatrix;
+    // The source's matrix is not copied: a proxy that draws from its own starts with the one
+    // its position and angles make (at the origin, unturned), not an all-zero one that draws
+    // nothing.
+    if (proxy->UseMatrix) proxy->RebuildMatrix();
     return proxy;
 }
 

@@ -60,7 +60,8 @@ class TQGLBaseDynamicMeshObject : public TQGLBaseMeshObject,
     // The stored matrix; an all-zero one (a proxy's) is rebuilt first.
     Mat4 GetMatrix();
 
-    // Compiles Faces into SubMeshes (runs of consecutive faces with one material).
+    // Compiles Faces into SubMeshes (runs of consecutive faces with one material), after
+    // ComputeBoundingBox, so the object is culled by the geometry it draws.
     void BuildSubMeshes();
     // Faces one draw of the object sends to GL (its compiled faces), for the frame statistics.
     virtual int32_t DrawnFaceCount() const;

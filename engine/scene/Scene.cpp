@@ -126,9 +126,10 @@ void TQGLBaseScene::RenderDynamicObjects(uint32_t ticks) {
             d->BillboardCamPos = billboardCamPos;
             d->BillboardCamUp = billboardCamUp;
         }
+        // Compiled in the first frame it is shown, so faces added while hidden are drawn, and
+        // before culling, which needs the box compiling computes.
+        if (d->Visible) d->EnsureCompiled();
         if (d->Prepare(ticks)) {
-            // Compiled at its first visible draw, so faces added while hidden are drawn.
-            if (d->Visible) d->EnsureCompiled();
             statistics.CountDynamic(*d);
             if (d->HasBlendedMaterial) {
                 d->ComputeCameraDistance(billboardCamPos);

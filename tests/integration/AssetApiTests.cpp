@@ -287,7 +287,7 @@ TEST_F(AssetApi, BadScenesAndModelsAddNothing) {
 TEST_F(AssetApi, RealModelsImportWithEveryFaceAndTheDirectoryStays) {
     static std::vector<std::pair<std::string, int>> models;
     static std::vector<int> imported;
-    static int dynamicFaces, newMaterials;
+    static int dynamicFaces, newMaterials, materialsAfterFailure;
     static std::string cwdAfter;
     models.clear();
     imported.clear();
@@ -312,6 +312,9 @@ TEST_F(AssetApi, RealModelsImportWithEveryFaceAndTheDirectoryStays) {
         TQUARNFaceData* data = dynamic ? qglGetDynamicFaceData(dynamic) : nullptr;
         dynamicFaces = data ? data->FaceCount : -1;
         newMaterials = QUARN_ARRAY_COUNT(qglGetImportedMaterials());
+        // A failed import added nothing, so it reports no materials, not the last import's.
+        qglImportDynamic3DS((models[8].first + ".missing").c_str());
+        materialsAfterFailure = QUARN_ARRAY_COUNT(qglGetImportedMaterials());
         cwdAfter = fs::current_path().string();
     };
     const std::string cwdBefore = fs::current_path().string();
@@ -320,6 +323,7 @@ TEST_F(AssetApi, RealModelsImportWithEveryFaceAndTheDirectoryStays) {
         EXPECT_EQ(imported[i], models[i].second) << models[i].first;
     EXPECT_EQ(dynamicFaces, 108);
     EXPECT_EQ(newMaterials, 3);
+    EXPECT_EQ(materialsAfterFailure, 0);
     EXPECT_EQ(cwdAfter, cwdBefore);
 }
 

@@ -232,6 +232,50 @@ TEST_F(DynamicApi, FacesAddedWhileHiddenAreDrawnOnceShown) {
     EXPECT_GE(g_run.centre[1][0], 250);
 }
 
+// An object built through the exports is culled by the box of its own vertices: this one's
+// origin lies far outside the view while its square covers the centre. A proxy of a source that
+// draws from its own matrix starts at the origin with a matrix it can draw from.
+TEST_F(DynamicApi, ObjectsDrawWhereTheirGeometryIsNotWhereTheirOriginIs) {
+    g_handles.clear();
+    g_run.stopAfter = 2;
+    g_run.init = [] {
+        qglSetCameraPosition(0, 0, 5);
+        qglSetCameraDirection(0, 0, -1);
+        TQGLHandle o = qglGetDynamicObject(qglAddDynamicObject());
+        const int32_t red = qglGetMaterialIndex(GlowMaterial("red", 1, 0, 0));
+        const int32_t n = qglAddDynamicMeshNormal(o, 0, 0, 1);
+        const int32_t v[4] = {
+            qglAddDynamicMeshVector(o, 29, -1, 0), qglAddDynamicMeshVector(o, 31, -1, 0),
+            qglAddDynamicMeshVector(o, 31, 1, 0), qglAddDynamicMeshVector(o, 29, 1, 0)};
+        for (const std::array<int, 3>& tri : {std::array<int, 3>{0, 1, 2}, {0, 2, 3}}) {
+            const int32_t f = qglAddDynamicFace(o);
+            for (int corner : tri) {
+                qglAddDynamicFaceVectorIndex(o, f, v[corner]);
+                qglAddDynamicFaceNormalIndex(o, f, n);
+            }
+            qglAddDynamicFaceMaterialIndex(o, f, red);
+        }
+        qglSetDynamicPosition(o, -30, 0, 0);
+
+        TQGLHandle source =
+            qglLoadDynamicPredefined(4, GlowMaterial("green", 0, 1, 0), 0, 0, 0, 0, 0, 0, 2, 2, 0);
+        const float farRight[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 40, 0, 0, 1};
+        qglSetDynamicMatrix(source, farRight, 1);
+        TQGLHandle proxy = qglAddDynamicProxyObject(source, 1);
+        qglSetDynamicVisibleFlag(proxy, 0);
+        g_handles = {o, proxy};
+    };
+    g_run.afterFrame = [](int frame) {
+        if (frame != 1) return;
+        qglSetDynamicVisibleFlag(g_handles[0], 0);
+        qglSetDynamicVisibleFlag(g_handles[1], 1);
+    };
+    ASSERT_EQ(Run(), 0);
+    ASSERT_EQ(g_run.centre.size(), 2u);
+    EXPECT_EQ(g_run.centre[0], (std::array<int, 3>{255, 0, 0}));
+    EXPECT_EQ(g_run.centre[1], (std::array<int, 3>{0, 255, 0}));
+}
+
 TEST_F(DynamicApi, ABillboardTurnsToFaceTheCamera) {
     g_run.stopAfter = 2;
     g_run.init = [] {

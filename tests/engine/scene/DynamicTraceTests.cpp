@@ -199,9 +199,14 @@ TEST_F(SceneFrame, BlendedObjectsDrawAfterTheOpaqueOnesFarthestFirst) {
     Add("opaque", Vec3{0, 0, 0.5f});
     Add("far", Vec3{0, 0.2f, 0}, true);
     Add("outside", Vec3{5, 0, 0}); // culled
+    // Placed by its own matrix: farthest of all, though its Position is the camera's.
+    Probe* placed = Add("placed", Vec3{}, true);
+    placed->Matrix = MatrixTranslation({0, 0, -0.3f});
+    placed->UseMatrix = true;
     GLRecorder::Clear();
     scene->Render();
-    EXPECT_EQ(Draws(), (std::vector<std::string>{"draw:opaque", "draw:far", "draw:near"}));
+    EXPECT_EQ(Draws(),
+              (std::vector<std::string>{"draw:opaque", "draw:placed", "draw:far", "draw:near"}));
     EXPECT_NEAR(scene->dynamicObjects.Get(2)->CameraDistance, 0.2f, 1e-6);
     EXPECT_EQ(GLRecorder::Count("glPushMatrix"), GLRecorder::Count("glPopMatrix"));
 }
