@@ -458,9 +458,10 @@ QUARN_API float QUARN_CALL qglGetDynamicYaw(TQGLHandle Object);
 QUARN_API float QUARN_CALL qglGetDynamicRoll(TQGLHandle Object);
 /* Stores M (16 floats, copied; NULL fails). Flag 1: the object is drawn and culled with M as
  * given (until a position or angle setter rebuilds it). Flag 0: position and angles are read
- * from M in the order the object composes them (yaw about Y, then pitch about X, then roll
- * about Z), so the angles rebuild M; a singular M moves the object to its translation and
- * keeps the angles. */
+ * from M in the order the object composes its matrix (yaw about Y, then pitch about X, then
+ * roll about Z), so the angles rebuild M; the angles are drawn roll first, so an M that turns
+ * about two or more axes is drawn turned otherwise: pass Flag 1 to draw M itself. A singular M
+ * moves the object to its translation and keeps the angles. */
 QUARN_API void QUARN_CALL qglSetDynamicMatrix(TQGLHandle Object, const float* M, uint8_t Flag);
 /* Note the order: the output (16 floats) first. A matrix never set (a proxy's) is composed from
  * position and angles first. */
