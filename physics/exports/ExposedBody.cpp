@@ -98,7 +98,9 @@ QUARN_API void QUARN_CALL qpBodySetMass(TqpBodyHandle body, float mass) {
         if (mass < 0) throw EngineError(Format("%s: mass must not be negative", fn));
         if (b->IsTree() && mass != 0)
             throw EngineError(Format("%s: a tree collision body is always static", fn));
-        b->SetMass(mass);
+        if (!b->SetMass(mass))
+            throw EngineError(
+                Format("%s: mass %g makes the body's inertia leave the float range", fn, mass));
     });
 }
 

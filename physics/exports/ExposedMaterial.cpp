@@ -12,7 +12,7 @@ const NewtonMaterial* Material(TqpMaterialHandle h, const char* function) {
     if (!IsLiveMaterial(h))
         throw EngineError(
             Format("%s: not the material of a contact being processed (use it only inside the "
-                   "contact callbacks)",
+                   "contact-process callback)",
                    function));
     return reinterpret_cast<const NewtonMaterial*>(h);
 }

@@ -57,10 +57,19 @@ TqpBody* TqpBody::Create(TqpWorld& world, TqpCollision* const* collisions, int c
 
 // The solver body goes with the world (or with TqpWorld's release processing), not here.
 
-void TqpBody::SetMass(float mass) {
+bool TqpBody::SetMass(float mass) {
+    const Vec3 inertia = VectorScale(unitInertia_, mass);
+    if (!IsFinite(inertia)) return false;
+    const bool wasStatic = mass_ == 0;
     mass_ = mass;
-    NewtonBodySetMassMatrix(newton_, mass, mass * unitInertia_.x, mass * unitInertia_.y,
-                            mass * unitInertia_.z);
+    NewtonBodySetMassMatrix(newton_, mass, inertia.x, inertia.y, inertia.z);
+    // A static body keeps no motion in the solver; what the host gave it before it had a mass
+    // starts it moving now, as the velocity and spin it reports say.
+    if (wasStatic && mass > 0) {
+        NewtonBodySetVelocity(newton_, &velocity_.x);
+        NewtonBodySetOmega(newton_, &omega_.x);
+    }
+    return true;
 }
 
 void TqpBody::SetCenterOfMass(const Vec3& centre) {

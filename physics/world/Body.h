@@ -39,7 +39,8 @@ class TqpBody : public HeldAfterFreeAs<kBodyHandle> {
     size_t ListIndex() const { return listIndex_; }
     void SetListIndex(size_t index) { listIndex_ = index; }
 
-    void SetMass(float mass);
+    // False, changing nothing, when mass times the unit inertia leaves the float range.
+    bool SetMass(float mass);
     float Mass() const { return mass_; }
     const Vec3& UnitInertia() const { return unitInertia_; }
     void SetCenterOfMass(const Vec3& centre);

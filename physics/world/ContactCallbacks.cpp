@@ -10,14 +10,15 @@ namespace quarn {
 namespace {
 
 TqpContactInfo g_contact{};
-// The material handed to the host is valid only while one of its contact callbacks runs.
+// The material handed to the host is valid only while its contact-process callback runs: only
+// there is a contact point for the material exports to change.
 TqpMaterialHandle g_liveMaterial = nullptr;
 
-// Runs a host contact callback: its material is live meanwhile, and whatever it throws becomes
-// the world's failure (the contact is kept).
-template <class F> int CallHost(TqpWorld& world, F&& call) noexcept {
+// Runs a host contact callback (with pointLive, the process callback: its material is live
+// meanwhile); whatever it throws becomes the world's failure (the contact is kept).
+template <class F> int CallHost(TqpWorld& world, bool pointLive, F&& call) noexcept {
     const TqpMaterialHandle outer = g_liveMaterial;
-    g_liveMaterial = g_contact.Material;
+    g_liveMaterial = pointLive ? g_contact.Material : nullptr;
     int result = 1;
     try {
         result = call();
@@ -61,7 +62,7 @@ int ContactBeginCallback(const NewtonMaterial* material, const NewtonBody* body0
     TqpWorld* world = ContactWorld();
     if (!world || !world->ContactBeginCallback()) return 1;
     TqpContactBeginCallback callback = world->ContactBeginCallback();
-    return CallHost(*world, [&] { return callback(g_contact); });
+    return CallHost(*world, false, [&] { return callback(g_contact); });
 }
 
 int ContactProcessCallback(const NewtonMaterial* material, const NewtonContact*) {
@@ -70,7 +71,7 @@ int ContactProcessCallback(const NewtonMaterial* material, const NewtonContact*)
     TqpWorld* world = ContactWorld();
     if (!world || !world->ContactProcessCallback()) return 1;
     TqpContactProcessCallback callback = world->ContactProcessCallback();
-    return CallHost(*world, [&] { return callback(g_contact); });
+    return CallHost(*world, true, [&] { return callback(g_contact); });
 }
 
 void ContactEndCallback(const NewtonMaterial* material) {
@@ -78,7 +79,7 @@ void ContactEndCallback(const NewtonMaterial* material) {
     TqpWorld* world = ContactWorld();
     if (!world || !world->ContactEndCallback()) return;
     TqpContactEndCallback callback = world->ContactEndCallback();
-    CallHost(*world, [&] {
+    CallHost(*world, false, [&] {
         callback(g_contact);
         return 1;
     });

@@ -9,7 +9,7 @@ namespace quarn {
 
 // The record of the pair being processed (bodies and point of the last begin/process call).
 TqpContactInfo& CurrentContact();
-// True only for the material of the contact whose host callback is running now.
+// True only for the material of the contact whose host process callback is running now.
 bool IsLiveMaterial(TqpMaterialHandle material);
 
 int ContactBeginCallback(const NewtonMaterial* material, const NewtonBody* body0,

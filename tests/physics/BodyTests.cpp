@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 using namespace physics_test;
@@ -237,6 +238,33 @@ TEST(BodyBuild, TreeBodyIsStaticAndKeepsTheMatrixItWasGiven) {
     TqpMatrix got;
     qpBodyGetMatrix(&got, floor);
     ExpectMatrixNear(got, m, 0);
+    qpWorldDestroy(world);
+}
+
+// Motion given while a body is still static (no mass yet) starts it once it has one, as the
+// values it reports say; a mass whose inertia would leave the float range is refused.
+TEST(BodyBuild, MotionGivenBeforeTheMassIsKeptAndAnOverflowingMassRefused) {
+    TqpWorldHandle world = qpWorldCreate();
+    TQUARNVector size{10, 10, 10};
+    TqpBodyHandle body =
+        qpBodyCreate(world, 1, qpCollisionCreateBySize(world, QP_COLLISION_BOX, &size));
+    qpBodySetAutoFreeze(body, 0);
+    const TQUARNVector velocity{6, 0, 0}, spin{0, 3, 0};
+    qpBodySetVelocity(body, &velocity);
+    qpBodySetOmega(body, &spin);
+    qpBodySetMass(body, 1);
+    Simulate(world, 1);
+    EXPECT_NEAR(Position(body).x, 6, 0.1f);
+    TQUARNVector w{};
+    qpBodyGetOmega(&w, body);
+    EXPECT_NEAR(w.y, 3, 0.1f);
+
+    qpClearLastError();
+    qpBodySetMass(body, 1e38f);
+    ASSERT_NE(qpGetLastError(), nullptr);
+    EXPECT_NE(std::string(qpGetLastError()).find("inertia leave the float range"),
+              std::string::npos);
+    EXPECT_EQ(qpBodyGetMass(body), 1.0f);
     qpWorldDestroy(world);
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 using namespace physics_test;
@@ -50,6 +51,15 @@ int32_t QUARN_CALL Conveyor(TqpContactInfo c) {
     const TQUARNVector x{1, 0, 0};
     qpMaterialSetContactTangentDirection(c.Material, &x);
     qpMaterialSetContactTangentAcceleration(c.Material, 4.0f, 0);
+    return 1;
+}
+
+// The same calls where no contact point exists yet: refused, not silently ignored.
+std::string g_beginError;
+int32_t QUARN_CALL ConveyorTooEarly(TqpContactInfo c) {
+    qpClearLastError();
+    qpMaterialSetContactTangentAcceleration(c.Material, 4.0f, 0);
+    if (qpGetLastError()) g_beginError = qpGetLastError();
     return 1;
 }
 
@@ -141,9 +151,14 @@ TEST_F(ContactScene, TangentAccelerationDrivesABoxAlongTheFloor) {
     AddTreeFloor(world, 20, 0);
     TqpBodyHandle box = AddFallingBox(world, TQUARNVector{1, 1, 1}, 1, TQUARNVector{0, 0.5f, 0});
     qpWorldSetContactProcessCallback(world, &Conveyor);
+    g_beginError.clear();
+    qpWorldSetContactBeginCallback(world, &ConveyorTooEarly);
     Simulate(world, 1);
     EXPECT_GT(std::fabs(Position(box).x), 0.5f);
     EXPECT_NEAR(Position(box).z, 0.0f, 0.1f);
+    EXPECT_EQ(g_beginError,
+              "qpMaterialSetContactTangentAcceleration: not the material of a contact "
+              "being processed (use it only inside the contact-process callback)");
 }
 
 TEST_F(ContactScene, ExplosionPushesNearBodiesAwayAndBarelyMovesFarOnes) {

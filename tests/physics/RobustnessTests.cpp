@@ -326,7 +326,7 @@ TEST(HandleChecks, StaleWrongKindAndForeignHandlesAreRefusedWithoutTouchingThem)
     ExpectRefused("qpVehicleSetTyreTorque: not a live tyre handle");
     qpMaterialSetContactTangentAcceleration(reinterpret_cast<TqpMaterialHandle>(body), 1, 0);
     ExpectRefused("qpMaterialSetContactTangentAcceleration: not the material of a contact being "
-                  "processed (use it only inside the contact callbacks)");
+                  "processed (use it only inside the contact-process callback)");
 
     // Foreign: an address the library never handed out.
     qpWorldSetSize(static_cast<TqpWorldHandle>(foreign), &size);
