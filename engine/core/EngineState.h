@@ -9,6 +9,7 @@
 #include "quarn/QuarnGL.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -32,7 +33,9 @@ struct HostCallbacks {
 
 struct InputState {
     uint8_t sceneKeyStates[256] = {};
-    std::vector<int32_t> registeredSceneKeys;
+    // A deque: the key callbacks get a pointer into it, which must stay valid when the host
+    // registers more keys from inside the callback.
+    std::deque<int32_t> registeredSceneKeys;
     int32_t cursorX = 0, cursorY = 0;
     int32_t prevCursorX = 0, prevCursorY = 0;
     float mouseDownX = 0, mouseDownY = 0;

@@ -43,7 +43,7 @@ QUARN_API void QUARN_CALL qglRegisterSceneKey(int32_t Key) {
 }
 
 QUARN_API void QUARN_CALL qglUnRegisterSceneKey(int32_t Key) {
-    std::vector<int32_t>& keys = Engine().input.registeredSceneKeys;
+    std::deque<int32_t>& keys = Engine().input.registeredSceneKeys;
     std::replace(keys.begin(), keys.end(), Key, 0);
 }
 

@@ -17,7 +17,14 @@ namespace {
 
 enum class FileRead { Ok, CannotOpen, ReadError };
 
+bool FileExists(const std::string& fileName) {
+    struct stat info;
+    return ::stat(fileName.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+// A folder cannot be opened as an image, though fopen opens it on Linux.
 FileRead ReadWholeFile(const std::string& fileName, std::vector<uint8_t>& bytes) {
+    if (!FileExists(fileName)) return FileRead::CannotOpen;
     std::FILE* file = std::fopen(fileName.c_str(), "rb");
     if (!file) return FileRead::CannotOpen;
     bytes.clear();
@@ -28,11 +35,6 @@ FileRead ReadWholeFile(const std::string& fileName, std::vector<uint8_t>& bytes)
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     return failed ? FileRead::ReadError : FileRead::Ok;
-}
-
-bool FileExists(const std::string& fileName) {
-    struct stat info;
-    return ::stat(fileName.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 bool Fail(LoadFailure& failure, const char* caption, const std::string& text) {

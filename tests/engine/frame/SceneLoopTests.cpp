@@ -199,8 +199,13 @@ TEST_F(SceneLoop, KeyUpReportsTheFirstMatchingEntryOnceAndUnregisterZeroesAll) {
     static int32_t* firstEntry = nullptr;
     static int32_t* reported = nullptr;
     static const auto init = []() {
-        qglSetSceneKeyCallbacks(nullptr,
-                                [](int32_t* key) { reported = key, g_keysUp.push_back(*key); });
+        qglSetSceneKeyCallbacks(nullptr, [](int32_t* key) {
+            reported = key;
+            // Keys registered by the callback must leave the entry it was given in place.
+            for (int32_t more = 1000; more < 1064; ++more)
+                qglRegisterSceneKey(more);
+            g_keysUp.push_back(*key);
+        });
         qglRegisterSceneKey('Z');
         qglRegisterSceneKey('E');
         qglRegisterSceneKey('E');
@@ -214,11 +219,16 @@ TEST_F(SceneLoop, KeyUpReportsTheFirstMatchingEntryOnceAndUnregisterZeroesAll) {
         320, 200, 32, 0, [] { init(); }, nullptr, OnAfter);
     EXPECT_EQ(g_keysUp, (std::vector<int32_t>{'E'}));
     EXPECT_EQ(reported, firstEntry);
+    EXPECT_EQ(reported, &Engine().input.registeredSceneKeys[1]);
     EXPECT_EQ(qglGetSceneKeyState('E'), 0);
 
     qglUnRegisterSceneKey('E');
     qglRegisterSceneKey('E');
-    EXPECT_EQ(Engine().input.registeredSceneKeys, (std::vector<int32_t>{'Z', 0, 0, 'E'}));
+    const auto& keys = Engine().input.registeredSceneKeys;
+    ASSERT_EQ(keys.size(), 68u);
+    EXPECT_EQ(std::vector<int32_t>(keys.begin(), keys.begin() + 4),
+              (std::vector<int32_t>{'Z', 0, 0, 1000}));
+    EXPECT_EQ(keys.back(), 'E');
 }
 
 TEST_F(SceneLoop, MouseMessagesReachTheCallbacksWithButtonCodes) {

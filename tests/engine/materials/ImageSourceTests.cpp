@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace quarn {
 namespace {
 
@@ -74,6 +76,10 @@ TEST(ImageSource, ResourceFailuresGiveTheirLoadersMessages) {
 TEST(ImageSource, FileFailuresGiveTheExactMessages) {
     EXPECT_FAILURE(FailureOf(ImageKind::Bmp, "/nonexistent/w.bmp"), "BMP Unit",
                    "Error opening /nonexistent/w.bmp");
+    const std::string folder = ::testing::TempDir() + "folder.bmp"; // a folder opens as no file
+    std::filesystem::create_directories(folder);
+    EXPECT_FAILURE(FailureOf(ImageKind::Bmp, folder), "BMP Unit", "Error opening " + folder);
+    std::filesystem::remove(folder);
     const Bytes bmp = test::MakeBmp24(2, 2, Bytes(12, 9));
     Bytes eightBit(bmp.begin(), bmp.begin() + 54);
     eightBit[28] = 8;
