@@ -260,10 +260,21 @@ void TQGLBaseScene::Render() {
     glFlush();
 }
 
+SavedClearColour SavedClearColour::Current() {
+    SavedClearColour saved;
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, saved.rgba);
+    return saved;
+}
+
+void SavedClearColour::Restore() const {
+    glClearColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+}
+
 void TQGLBaseScene::RenderSceneMap() {
     if (!mapRender) return;
-    // The map clears to black; the host's clear colour comes back with the pop.
-    glPushAttrib(GL_FOG_BIT | GL_COLOR_BUFFER_BIT);
+    // The map clears to black; the host's clear colour comes back afterwards.
+    const SavedClearColour hostClear = SavedClearColour::Current();
+    glPushAttrib(GL_FOG_BIT);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glDisable(GL_FOG);
     const int s = mapTextureSize;
@@ -283,6 +294,7 @@ void TQGLBaseScene::RenderSceneMap() {
     if (screenResize) screenResize(width, height);
     glLoadIdentity();
     glPopAttrib();
+    hostClear.Restore();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 

@@ -32,6 +32,15 @@ int32_t CompareBlendedDistance(const TQGLBaseDynamicMeshObject& a,
 // steps, so the partition never relies on it for bounds; equal objects keep no particular order.
 void SortBlended(std::vector<TQGLBaseDynamicMeshObject*>& objects);
 
+// The host's clear colour, read and put back around the passes that clear with their own. Only
+// the colour: pushing GL_COLOR_BUFFER_BIT would also bring back blending behind the material
+// list's back, and the next frame would draw the opaque world blended.
+struct SavedClearColour {
+    float rgba[4] = {0, 0, 0, 0};
+    static SavedClearColour Current();
+    void Restore() const;
+};
+
 // A marker of the scene map: green when colourFlag is 0, red otherwise.
 struct TQGLMapDynamicObject {
     TQGLBaseDynamicMeshObject* trackedObject = nullptr; // not owned

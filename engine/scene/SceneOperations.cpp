@@ -182,8 +182,8 @@ void TQGLBaseScene::DeleteSelected() {
 }
 
 void TQGLBaseScene::RenderLoaderScreen(const std::string& imageFile, SceneEvent swap) {
-    // Its own clear colours; the host's comes back with the pop, for the frames after.
-    glPushAttrib(GL_COLOR_BUFFER_BIT);
+    // Its own clear colours; the host's comes back afterwards, for the frames after.
+    const SavedClearColour hostClear = SavedClearColour::Current();
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     auto material = std::make_unique<TQGLMaterial>();
@@ -209,7 +209,7 @@ void TQGLBaseScene::RenderLoaderScreen(const std::string& imageFile, SceneEvent 
     glVertex3f(-2.4f, 1.9f, 1.0f);
     glEnd();
     glFlush();
-    glPopAttrib();
+    hostClear.Restore();
     if (swap) swap();
 }
 

@@ -455,23 +455,56 @@ TEST_F(EffectsApi, SceneMapRendersTrackedMarkersIntoTheMapMaterialShownByAHud) {
     EXPECT_NE(qglGetLastError(), nullptr);
 }
 
-TEST_F(EffectsApi, TheSceneMapPassKeepsTheHostsClearColour) {
+// The map pass and the loader screen clear with their own colour and give the host's back, and
+// nothing else: the blending of the last frame's blended object stays the material list's
+// business, so the opaque world of the next frame is drawn opaque.
+TEST_F(EffectsApi, TheSceneMapPassAndTheLoaderScreenKeepTheHostsClearColourOnly) {
+    static const std::string image = TempPath("maploader") + ".bmp";
+    WriteSolidBmp(image, 8, 8, {0, 0, 255});
     static std::vector<Pixel> corners;
     corners.clear();
     g_run.stopAfter = 5; // the map renders in the first and the fifth frame
     g_run.init = [] {
+        qglSetCameraPosition(0, 0, 5);
+        qglSetCameraDirection(0, 0, -1);
         qglSetEnvironmentFogClearColor(0, 0, 1, 1);
         TQGLHandle map = qglAddMaterial("map");
         ASSERT_NE(qglAddMaterialRenderTargetShader(map, 32), nullptr);
         qglSetSceneMapMaterial(map);
         qglSetSceneMapTextureDimentions(32);
         qglSetSceneMapRenderFlag(1);
+        // An opaque red square over the centre, and an additive quad off it, drawn last.
+        TQGLHandle mesh = qglGetStaticObject(qglAddStaticObject());
+        const int32_t red = qglGetMaterialIndex(GlowMaterial(1, 0, 0));
+        const int32_t n = qglAddStaticMeshNormal(mesh, 0, 0, 1);
+        const int32_t v[4] = {
+            qglAddStaticMeshVector(mesh, -1, -1, 0), qglAddStaticMeshVector(mesh, 1, -1, 0),
+            qglAddStaticMeshVector(mesh, 1, 1, 0), qglAddStaticMeshVector(mesh, -1, 1, 0)};
+        for (const std::array<int, 3>& tri : {std::array<int, 3>{0, 1, 2}, {0, 2, 3}}) {
+            const int32_t f = qglAddStaticFace(mesh);
+            for (int corner : tri) {
+                qglAddStaticFaceVectorIndex(mesh, f, v[corner]);
+                qglAddStaticFaceNormalIndex(mesh, f, n);
+            }
+            qglAddStaticFaceMaterialIndex(mesh, f, red);
+        }
+        qglBuildStaticOctree(mesh);
+        TQGLHandle added = GlowMaterial(0, 1, 0);
+        qglSetMaterialBlendData(added, 1, 1 /* GL_ONE */, 1 /* GL_ONE */);
+        qglLoadDynamicPredefined(QGL_SHAPE_QUAD, added, 1.5f, 1.5f, 0, 0, 0, 0, 0.5f, 0.5f, 0);
     };
-    g_run.afterFrame = [](int) { corners.push_back(probe::ReadFramePixel(4, 4)); };
+    g_run.afterFrame = [](int frame) {
+        corners.push_back(probe::ReadFramePixel(4, 4));
+        if (frame == 2) qglRenderLoaderScreen(image.c_str());
+    };
     ASSERT_EQ(Run(), 0);
+    std::remove(image.c_str());
     ASSERT_EQ(corners.size(), 5u);
     for (const Pixel& p : corners)
         EXPECT_TRUE(Near(p, {0, 0, 255}, 16)) << p[0] << "," << p[1] << "," << p[2];
+    ASSERT_EQ(g_run.centre.size(), 5u);
+    for (const Pixel& p : g_run.centre)
+        EXPECT_EQ(p, (Pixel{255, 0, 0}));
 }
 
 TEST_F(EffectsApi, ClearingTheMapMaterialWithNullLeavesItsTextureUnrendered) {
