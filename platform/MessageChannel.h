@@ -19,4 +19,15 @@ void SetMessageBoxBackend(WindowBackend* backend);
 
 void ShowMessage(const char* caption, const char* text);
 
+// While a hold lives, messages wait, and the outermost hold delivers them as it ends, in order.
+// The engine holds them while it walks its object lists in a frame: a host message callback
+// that adds or deletes objects then runs between walks, never in the middle of one.
+class MessageHold {
+  public:
+    MessageHold();
+    ~MessageHold();
+    MessageHold(const MessageHold&) = delete;
+    MessageHold& operator=(const MessageHold&) = delete;
+};
+
 } // namespace quarn

@@ -2,11 +2,13 @@
 
 #include "engine/materials/RenderTargetShader.h"
 #include "engine/scene/ViewCamera.h"
+#include "platform/MessageChannel.h"
 #include "platform/gl/GL.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 namespace quarn {
@@ -193,6 +195,9 @@ void TQGLBaseScene::FreeDeletedObjects() {
 
 void TQGLBaseScene::Render() {
     const uint32_t ticks = frameTicks;
+    // Messages raised while the passes walk the object lists reach the host after each run of
+    // passes, before its own callbacks: it may change the lists from its message callback.
+    std::optional<MessageHold> hold(std::in_place);
     // 1. Clear and start from the identity.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -203,10 +208,12 @@ void TQGLBaseScene::Render() {
     } else {
         ++mapFrameCounter;
     }
+    hold.reset();
     // 3-5. Camera, frustum, host.
     camera.ApplyView();
     frustum.ExtractPlanes();
     if (beforeRender) beforeRender();
+    hold.emplace();
     // 6. Per-frame counters and the material cache.
     statistics = TQGLFrameStatistics{};
     materials.ResetMaterial();
@@ -250,12 +257,15 @@ void TQGLBaseScene::Render() {
     glPushMatrix();
     hudObjects.Render(ticks);
     glPopMatrix();
+    hold.reset();
     // 17. Host.
     if (afterRender) afterRender();
     // 18. Deferred deletion: statics first, then dynamics.
     FreeDeletedObjects();
     // 19. Text pass.
+    hold.emplace();
     font->RenderTexts();
+    hold.reset();
     // 20.
     glFlush();
 }

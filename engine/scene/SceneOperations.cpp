@@ -3,6 +3,7 @@
 #include "engine/materials/BitmapFile.h"
 #include "engine/scene/MeshTransforms.h"
 #include "engine/scene/Scene.h"
+#include "platform/MessageChannel.h"
 #include "platform/gl/GL.h"
 
 #include <sys/stat.h>
@@ -238,6 +239,7 @@ void TQGLBaseScene::RenderCubeMapToFiles(const std::string& directory, int32_t s
                                          int32_t windowWidth, int32_t windowHeight,
                                          const Vec3& position, SceneEvent swap) {
     if (size <= 0 || size > 8192) throw EngineError(Format("Invalid cube-map size %d", size));
+    const MessageHold hold; // the views walk the static list: messages wait until they are done
     const uint32_t ticks = frameTicks;
     glViewport(0, 0, size, size);
     glScissor(0, 0, size, size);

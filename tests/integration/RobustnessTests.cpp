@@ -91,6 +91,51 @@ TEST_F(Robustness, OpeningAWindowFromInsideTheRunningLoopIsRefused) {
     EXPECT_EQ(g_run.frames, 3);
 }
 
+// A face whose material is not in the list is reported while the frame draws it. The host's
+// message callback may add and delete objects there: the report reaches it between the passes,
+// not in the middle of a walk over the lists it changes.
+TEST_F(Robustness, AMessageCallbackMayChangeTheListsTheFrameIsDrawing) {
+    static std::vector<TQGLHandle> bad;
+    bad.clear();
+    g_run.init = [] {
+        for (int kind = 0; kind < 2; ++kind) {
+            TQGLHandle o = kind == 0 ? qglGetStaticObject(qglAddStaticObject())
+                                     : qglGetDynamicObject(qglAddDynamicObject());
+            auto vector = kind == 0 ? qglAddStaticMeshVector : qglAddDynamicMeshVector;
+            const int32_t f = kind == 0 ? qglAddStaticFace(o) : qglAddDynamicFace(o);
+            const int32_t n = kind == 0 ? qglAddStaticMeshNormal(o, 0, 0, 1)
+                                        : qglAddDynamicMeshNormal(o, 0, 0, 1);
+            for (const float x : {-1.f, 1.f, 0.f}) {
+                const int32_t v = vector(o, x, x == 0 ? 1.f : -1.f, 0);
+                kind == 0 ? qglAddStaticFaceVectorIndex(o, f, v)
+                          : qglAddDynamicFaceVectorIndex(o, f, v);
+                kind == 0 ? qglAddStaticFaceNormalIndex(o, f, n)
+                          : qglAddDynamicFaceNormalIndex(o, f, n);
+            }
+            kind == 0 ? qglAddStaticFaceMaterialIndex(o, f, 99)
+                      : qglAddDynamicFaceMaterialIndex(o, f, 99); // no such material
+            if (kind == 0) qglBuildStaticOctree(o);
+            bad.push_back(o);
+        }
+        g_run.onMessage = [] {
+            for (int i = 0; i < 200; ++i) { // enough to move both lists' storage
+                qglAddStaticObject();
+                qglAddDynamicObject();
+            }
+            if (bad.empty()) return;
+            for (TQGLHandle o : bad)
+                qglAddSceneSelected(o);
+            bad.clear();
+            qglDeleteSceneSelected(); // frees both reported objects at once
+        };
+    };
+    g_run.stopAfter = 3;
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(g_run.frames, 3);
+    EXPECT_FALSE(g_run.messages.empty());
+    EXPECT_GE(qglGetStaticObjectCount(), 200);
+}
+
 TEST_F(Robustness, RebuildingAnOctreeAfterTheWindowClosedDropsItsDisplayLists) {
     static TQGLHandle mesh;
     g_run.init = [] { mesh = AddRedTriangle(); };
