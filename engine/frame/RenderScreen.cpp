@@ -111,6 +111,7 @@ bool TQGLWinDLLScreen::CreateRenderWindow() {
     request.depthBits = 16;
     request.fullScreen = fullScreen;
     if (!backend_->CreateWindow(request)) return failAndTearDown("Unable to create window!");
+    windowCreated_ = true;
     if (!backend_->GetDeviceContext()) return failAndTearDown("Unable to get a device context!");
     if (!backend_->ChoosePixelFormat(request.colourBits, 16))
         return failAndTearDown("Unable to find a suitable pixel format");
@@ -141,7 +142,9 @@ void TQGLWinDLLScreen::DestroyRenderWindow(bool full) {
         ShowMessage(kErrorCaption, "Release of rendering context failed!");
     if (!backend_->ReleaseDeviceContext())
         ShowMessage(kErrorCaption, "Release of device context failed!");
-    if (!backend_->DestroyWindow()) ShowMessage(kErrorCaption, "Unable to destroy window!");
+    if (windowCreated_ && !backend_->DestroyWindow())
+        ShowMessage(kErrorCaption, "Unable to destroy window!");
+    windowCreated_ = false;
     if (classRegistered_ && !backend_->UnregisterWindowClass())
         ShowMessage(kErrorCaption, "Unable to unregister window class!");
     classRegistered_ = false;

@@ -72,6 +72,7 @@ class TQGLWinDLLScreen : public TQGLBaseScreen {
 
     std::unique_ptr<WindowBackend> backend_;
     bool classRegistered_ = false;
+    bool windowCreated_ = false; // only a window that was made is destroyed at teardown
 };
 
 // The engine's screen and its scene, for the exports: raise when no window was created yet.

@@ -52,8 +52,9 @@ class TestWindowBackend final : public WindowBackend {
         return Step(WindowStep::ReleaseDeviceContext, "release-dc");
     }
     bool DestroyWindow() override {
+        const bool had = window_; // as the real backends: no window, nothing to destroy
         window_ = false;
-        return Step(WindowStep::DestroyWindow, "destroy-window");
+        return Step(WindowStep::DestroyWindow, "destroy-window") && had;
     }
     bool UnregisterWindowClass() override {
         return Step(WindowStep::UnregisterClass, "unregister");
