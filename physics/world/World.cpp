@@ -217,6 +217,10 @@ float TqpWorld::ElapsedTime() {
 }
 
 void TqpWorld::Debug(TqpDebugCallback callback) {
+    // The walk's callback and vertex buffer are the library's one: a walk started from inside
+    // the callback would cut the running walk short and free the vertices its callback holds.
+    if (g_debugWalk.callback)
+        throw EngineError("qpWorldDebug: a debug walk is running (called from its callback)");
     debug_ = callback;
     if (!callback) return;
     g_debugWalk.callback = callback;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <string>
 #include <vector>
 
 using namespace physics_test;
@@ -21,6 +22,18 @@ std::vector<Polygon> g_polygons;
 void QUARN_CALL CollectPolygon(TqpBodyHandle body, int32_t count, TQUARNVectorArray vertices) {
     EXPECT_EQ(QUARN_ARRAY_COUNT(vertices), count);
     g_polygons.push_back(Polygon{body, std::vector<TQUARNVector>(vertices, vertices + count)});
+}
+
+// A walk started from inside the walk's callback is refused; the running walk goes on whole.
+TqpWorldHandle g_walkedWorld = nullptr;
+std::string g_nestedError;
+void QUARN_CALL CollectAndNest(TqpBodyHandle body, int32_t count, TQUARNVectorArray vertices) {
+    if (g_polygons.empty()) {
+        qpClearLastError();
+        qpWorldDebug(g_walkedWorld, &CollectPolygon);
+        g_nestedError = qpGetLastError() ? qpGetLastError() : "";
+    }
+    CollectPolygon(body, count, vertices);
 }
 
 struct Box3 {
@@ -76,7 +89,9 @@ class CollisionShapes : public ::testing::Test {
 TEST_F(CollisionShapes, DebugWalkReportsEveryBoxFaceOnceInWorldSpace) {
     TqpBodyHandle box = AddBox(world, TQUARNVector{2, 2, 2}, 1, TQUARNVector{10, 0, 0});
     g_polygons.clear();
-    qpWorldDebug(world, &CollectPolygon);
+    g_walkedWorld = world;
+    qpWorldDebug(world, &CollectAndNest);
+    EXPECT_EQ(g_nestedError, "qpWorldDebug: a debug walk is running (called from its callback)");
     // Total area on each of the six face planes must be exactly one face (4 square units),
     // whether the walk gives quads or triangles.
     std::map<int, float> areaByPlane;
