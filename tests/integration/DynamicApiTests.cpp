@@ -1,5 +1,6 @@
 // Dynamic objects through the exported C API, in headless windows with real Mesa GL: deferred
 // deletion, the host-facing transform exports, blending and billboards read back as pixels.
+#include "TestMeshes.h"
 #include "WindowRun.h"
 #include "quarn/QuarnGL.h"
 
@@ -199,32 +200,15 @@ TEST_F(DynamicApi, FacesAddedWhileHiddenAreDrawnOnceShown) {
         g_handles.push_back(GlowMaterial("red", 1, 0, 0));
         // One small face away from the centre before the object is hidden.
         TQGLHandle o = g_handles[0];
-        const int32_t f = qglAddDynamicFace(o);
-        const int32_t n = qglAddDynamicMeshNormal(o, 0, 0, 1);
-        for (const std::array<float, 2>& c :
-             {std::array<float, 2>{1.5f, 1.5f}, {1.7f, 1.5f}, {1.7f, 1.7f}}) {
-            qglAddDynamicFaceVectorIndex(o, f, qglAddDynamicMeshVector(o, c[0], c[1], 0));
-            qglAddDynamicFaceNormalIndex(o, f, n);
-        }
-        qglAddDynamicFaceMaterialIndex(o, f, qglGetMaterialIndex(g_handles[1]));
+        probe::AddFace(probe::kDynamicMesh, o, {{1.5f, 1.5f, 0}, {1.7f, 1.5f, 0}, {1.7f, 1.7f, 0}},
+                       {0, 0, 1}, qglGetMaterialIndex(g_handles[1]));
         qglSetDynamicVisibleFlag(o, 0);
     };
     g_run.afterFrame = [](int frame) {
         if (frame != 1) return;
-        TQGLHandle o = g_handles[0];
-        const int32_t n = qglAddDynamicMeshNormal(o, 0, 0, 1);
-        const int32_t v[4] = {
-            qglAddDynamicMeshVector(o, -1, -1, 0), qglAddDynamicMeshVector(o, 1, -1, 0),
-            qglAddDynamicMeshVector(o, 1, 1, 0), qglAddDynamicMeshVector(o, -1, 1, 0)};
-        for (const std::array<int, 3>& tri : {std::array<int, 3>{0, 1, 2}, {0, 2, 3}}) {
-            const int32_t f = qglAddDynamicFace(o);
-            for (int corner : tri) {
-                qglAddDynamicFaceVectorIndex(o, f, v[corner]);
-                qglAddDynamicFaceNormalIndex(o, f, n);
-            }
-            qglAddDynamicFaceMaterialIndex(o, f, qglGetMaterialIndex(g_handles[1]));
-        }
-        qglSetDynamicVisibleFlag(o, 1);
+        probe::AddQuad(probe::kDynamicMesh, g_handles[0], {-1, -1, 0}, {1, -1, 0}, {1, 1, 0},
+                       {-1, 1, 0}, {0, 0, 1}, qglGetMaterialIndex(g_handles[1]));
+        qglSetDynamicVisibleFlag(g_handles[0], 1);
     };
     ASSERT_EQ(Run(), 0);
     ASSERT_EQ(g_run.centre.size(), 2u);
@@ -242,19 +226,8 @@ TEST_F(DynamicApi, ObjectsDrawWhereTheirGeometryIsNotWhereTheirOriginIs) {
         qglSetCameraPosition(0, 0, 5);
         qglSetCameraDirection(0, 0, -1);
         TQGLHandle o = qglGetDynamicObject(qglAddDynamicObject());
-        const int32_t red = qglGetMaterialIndex(GlowMaterial("red", 1, 0, 0));
-        const int32_t n = qglAddDynamicMeshNormal(o, 0, 0, 1);
-        const int32_t v[4] = {
-            qglAddDynamicMeshVector(o, 29, -1, 0), qglAddDynamicMeshVector(o, 31, -1, 0),
-            qglAddDynamicMeshVector(o, 31, 1, 0), qglAddDynamicMeshVector(o, 29, 1, 0)};
-        for (const std::array<int, 3>& tri : {std::array<int, 3>{0, 1, 2}, {0, 2, 3}}) {
-            const int32_t f = qglAddDynamicFace(o);
-            for (int corner : tri) {
-                qglAddDynamicFaceVectorIndex(o, f, v[corner]);
-                qglAddDynamicFaceNormalIndex(o, f, n);
-            }
-            qglAddDynamicFaceMaterialIndex(o, f, red);
-        }
+        probe::AddQuad(probe::kDynamicMesh, o, {29, -1, 0}, {31, -1, 0}, {31, 1, 0}, {29, 1, 0},
+                       {0, 0, 1}, qglGetMaterialIndex(GlowMaterial("red", 1, 0, 0)));
         qglSetDynamicPosition(o, -30, 0, 0);
 
         TQGLHandle source =

@@ -1,6 +1,7 @@
 // Scene effects and scene operations through the exported C API, in headless windows with real
 // Mesa GL: fog, sky box, HUD, screen text, smoke, cube-map capture, the loader screen and the
 // selection operations, read back as pixels and files.
+#include "TestMeshes.h"
 #include "WindowRun.h"
 #include "quarn/QuarnGL.h"
 
@@ -312,18 +313,8 @@ TEST_F(EffectsApi, CubeMapCaptureWritesSixViewsAndAnObjectInPlusXShowsOnlyThere)
     g_run.init = [] {
         const int32_t red = qglGetMaterialIndex(GlowMaterial(1, 0, 0));
         TQGLHandle mesh = qglGetStaticObject(qglAddStaticObject());
-        const int32_t n = qglAddStaticMeshNormal(mesh, -1, 0, 0);
-        const int32_t v[4] = {
-            qglAddStaticMeshVector(mesh, 10, -6, -6), qglAddStaticMeshVector(mesh, 10, -6, 6),
-            qglAddStaticMeshVector(mesh, 10, 6, 6), qglAddStaticMeshVector(mesh, 10, 6, -6)};
-        for (const std::array<int, 3>& tri : {std::array<int, 3>{0, 1, 2}, {0, 2, 3}}) {
-            const int32_t f = qglAddStaticFace(mesh);
-            for (int corner : tri) {
-                qglAddStaticFaceVectorIndex(mesh, f, v[corner]);
-                qglAddStaticFaceNormalIndex(mesh, f, n);
-            }
-            qglAddStaticFaceMaterialIndex(mesh, f, red);
-        }
+        probe::AddQuad(probe::kStaticMesh, mesh, {10, -6, -6}, {10, -6, 6}, {10, 6, 6}, {10, 6, -6},
+                       {-1, 0, 0}, red);
         qglBuildStaticOctree(mesh);
         qglRenderSceneCubemapTexturesToFiles(dir.c_str(), 32, 64, 64, 0, 0, 0);
         // A directory that cannot be created: an error, and nothing written.
@@ -476,18 +467,8 @@ TEST_F(EffectsApi, TheSceneMapPassAndTheLoaderScreenKeepTheHostsClearColourOnly)
         // An opaque red square over the centre, and an additive quad off it, drawn last.
         TQGLHandle mesh = qglGetStaticObject(qglAddStaticObject());
         const int32_t red = qglGetMaterialIndex(GlowMaterial(1, 0, 0));
-        const int32_t n = qglAddStaticMeshNormal(mesh, 0, 0, 1);
-        const int32_t v[4] = {
-            qglAddStaticMeshVector(mesh, -1, -1, 0), qglAddStaticMeshVector(mesh, 1, -1, 0),
-            qglAddStaticMeshVector(mesh, 1, 1, 0), qglAddStaticMeshVector(mesh, -1, 1, 0)};
-        for (const std::array<int, 3>& tri : {std::array<int, 3>{0, 1, 2}, {0, 2, 3}}) {
-            const int32_t f = qglAddStaticFace(mesh);
-            for (int corner : tri) {
-                qglAddStaticFaceVectorIndex(mesh, f, v[corner]);
-                qglAddStaticFaceNormalIndex(mesh, f, n);
-            }
-            qglAddStaticFaceMaterialIndex(mesh, f, red);
-        }
+        probe::AddQuad(probe::kStaticMesh, mesh, {-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0},
+                       {0, 0, 1}, red);
         qglBuildStaticOctree(mesh);
         TQGLHandle added = GlowMaterial(0, 1, 0);
         qglSetMaterialBlendData(added, 1, 1 /* GL_ONE */, 1 /* GL_ONE */);

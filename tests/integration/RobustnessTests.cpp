@@ -1,5 +1,6 @@
 // Hostile and careless host calls through the exported C API, in real headless windows: none
 // may take the host down or hand it a wrong answer.
+#include "TestMeshes.h"
 #include "WindowRun.h"
 #include "quarn/QuarnGL.h"
 
@@ -101,19 +102,8 @@ TEST_F(Robustness, AMessageCallbackMayChangeTheListsTheFrameIsDrawing) {
         for (int kind = 0; kind < 2; ++kind) {
             TQGLHandle o = kind == 0 ? qglGetStaticObject(qglAddStaticObject())
                                      : qglGetDynamicObject(qglAddDynamicObject());
-            auto vector = kind == 0 ? qglAddStaticMeshVector : qglAddDynamicMeshVector;
-            const int32_t f = kind == 0 ? qglAddStaticFace(o) : qglAddDynamicFace(o);
-            const int32_t n = kind == 0 ? qglAddStaticMeshNormal(o, 0, 0, 1)
-                                        : qglAddDynamicMeshNormal(o, 0, 0, 1);
-            for (const float x : {-1.f, 1.f, 0.f}) {
-                const int32_t v = vector(o, x, x == 0 ? 1.f : -1.f, 0);
-                kind == 0 ? qglAddStaticFaceVectorIndex(o, f, v)
-                          : qglAddDynamicFaceVectorIndex(o, f, v);
-                kind == 0 ? qglAddStaticFaceNormalIndex(o, f, n)
-                          : qglAddDynamicFaceNormalIndex(o, f, n);
-            }
-            kind == 0 ? qglAddStaticFaceMaterialIndex(o, f, 99)
-                      : qglAddDynamicFaceMaterialIndex(o, f, 99); // no such material
+            probe::AddFace(kind == 0 ? probe::kStaticMesh : probe::kDynamicMesh, o,
+                           {{-1, -1, 0}, {1, -1, 0}, {0, 1, 0}}, {0, 0, 1}, 99); // no such material
             if (kind == 0) qglBuildStaticOctree(o);
             bad.push_back(o);
         }
