@@ -1,6 +1,7 @@
 // Scene effects and scene operations through the exported C API, in headless windows with real
 // Mesa GL: fog, sky box, HUD, screen text, smoke, cube-map capture, the loader screen and the
 // selection operations, read back as pixels and files.
+#include "TestImages.h"
 #include "TestMeshes.h"
 #include "WindowRun.h"
 #include "quarn/QuarnGL.h"
@@ -21,35 +22,10 @@
 namespace {
 
 using probe::Pixel;
+using probe::WriteSolidBmp;
 
 std::string TempPath(const std::string& stem) {
     return ::testing::TempDir() + stem + "_" + std::to_string(getpid());
-}
-
-// A w x h 24-bit BMP of one colour.
-void WriteSolidBmp(const std::string& path, int w, int h, Pixel rgb) {
-    const int row = (w * 3 + 3) & ~3;
-    std::vector<unsigned char> bytes(54 + size_t(row) * size_t(h), 0);
-    const auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + size_t(i)] = (unsigned char)(v >> (8 * i));
-    };
-    bytes[0] = 'B', bytes[1] = 'M';
-    put32(2, uint32_t(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, uint32_t(w));
-    put32(22, uint32_t(h));
-    bytes[26] = 1;
-    bytes[28] = 24;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            unsigned char* p = &bytes[54 + size_t(y) * size_t(row) + size_t(x) * 3];
-            p[0] = (unsigned char)rgb[2], p[1] = (unsigned char)rgb[1],
-            p[2] = (unsigned char)rgb[0];
-        }
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 // A 24-bit BMP read back: pixels bottom-up; width 0 when the file is missing or not one.
