@@ -15,26 +15,6 @@ import sys
 import tempfile
 
 
-def drawn_fraction(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    if len(data) < 54 or data[:2] != b"BM":
-        raise SystemExit(f"{path}: not a BMP file")
-    offset, = struct.unpack_from("<I", data, 10)
-    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
-    if bits != 24 or width <= 0 or height == 0:
-        raise SystemExit(f"{path}: expected a 24-bit image, got {bits} bits {width}x{height}")
-    height = abs(height)
-    row = (width * 3 + 3) & ~3
-    if len(data) < offset + row * height:
-        raise SystemExit(f"{path}: truncated pixel data")
-    drawn = 0
-    for y in range(height):
-        line = data[offset + y * row: offset + y * row + width * 3]
-        drawn += sum(1 for x in range(0, width * 3, 3) if line[x] | line[x + 1] | line[x + 2])
-    return drawn / float(width * height)
-
-
 def read_pixels(path):
     """(width, height, pixel) of a 24-bit BMP; pixel(x, y) is (r, g, b), y from the top."""
     with open(path, "rb") as f:
@@ -56,6 +36,13 @@ def read_pixels(path):
         return data[at + 2], data[at + 1], data[at]
 
     return width, rows, pixel
+
+
+def drawn_fraction(path):
+    """The share of pixels that are not black."""
+    width, height, pixel = read_pixels(path)
+    drawn = sum(1 for y in range(height) for x in range(width) if any(pixel(x, y)))
+    return drawn / float(width * height)
 
 
 def main():
