@@ -540,9 +540,11 @@ TEST_F(EffectsApi, AHiddenEffectLeavesTheFrameAndTheNextWindowAlone) {
     static std::vector<uint8_t> fogEnabled;
     g_run.stopAfter = 2;
     g_run.init = [] {
+        qglSetCameraPosition(0, 0, 5);
+        qglSetCameraDirection(0, 0, -1);
         states.push_back(ProjectionAndViewport());
         qglSetEnvironmentLensFlareVisibleFlag(1);
-        qglSetEnvironmentLensFlareLightPosition(0, 0, -100); // straight ahead
+        qglSetEnvironmentLensFlareLightPosition(0, 0, -100); // straight ahead: it fades in
         qglSetEnvironmentFogVisibleFlag(1);
     };
     g_run.afterFrame = [](int) { states.push_back(ProjectionAndViewport()); };
@@ -559,6 +561,9 @@ TEST_F(EffectsApi, AHiddenEffectLeavesTheFrameAndTheNextWindowAlone) {
         TQGLHandle m = GlowMaterial(0, 1, 0);
         qglSetMaterialShowFogFlag(m, 0);
         qglLoadDynamicPredefined(QGL_SHAPE_BOX, m, 0, 0, 0, 0, 0, 0, 2, 2, 2);
+        // Drawn next, so the first box's material is released (where fog could come back on).
+        qglLoadDynamicPredefined(QGL_SHAPE_BOX, GlowMaterial(0, 0, 1), 1.5f, 1.5f, 0, 0, 0, 0, 0.5f,
+                                 0.5f, 0.5f);
     };
     g_run.afterFrame = [](int) {
         using IsEnabled = uint8_t (*)(unsigned);
